@@ -1,0 +1,150 @@
+#include "platform/tcp_socket.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace tarnwell {
+
+namespace {
+
+bool WaitFor(int fd, short events, Milliseconds limit) {
+    pollfd entry{fd, events, 0};
+    for (;;) {
+        int ready = ::poll(&entry, 1, static_cast<int>(limit.count()));
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready <= 0) return false;
+        return (entry.revents & (events | POLLERR | POLLHUP)) != 0;
+    }
+}
+
+bool SetTimeoutOption(int fd, int option, Milliseconds limit) {
+    timeval value{};
+    value.tv_sec = static_cast<time_t>(limit.count() / 1000);
+    value.tv_usec = static_cast<suseconds_t>((limit.count() % 1000) * 1000);
+    return ::setsockopt(fd, SOL_SOCKET, option, &value, sizeof value) == 0;
+}
+
+} // namespace
+
+bool ParseIpv4(const std::string& text, uint32_t& networkOrder) {
+    in_addr parsed{};
+    // inet_aton accepts what inet_addr accepts, and tells 255.255.255.255 from an error.
+    if (::inet_aton(text.c_str(), &parsed) == 0) return false;
+    networkOrder = parsed.s_addr;
+    return true;
+}
+
+TcpSocket::~TcpSocket() { Close(); }
+
+TcpSocket::TcpSocket(TcpSocket&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+
+TcpSocket& TcpSocket::operator=(TcpSocket&& other) noexcept {
+    if (this != &other) {
+        Close();
+        fd_ = other.fd_;
+        other.fd_ = -1;
+    }
+    return *this;
+}
+
+TcpSocket TcpSocket::Create() {
+    return TcpSocket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+}
+
+bool TcpSocket::StartConnect(const std::string& address, uint16_t port, bool& completed) {
+    completed = false;
+    uint32_t host = 0;
+    if (!IsValid() || !ParseIpv4(address, host) || host == htonl(INADDR_ANY)) {
+        errno = EADDRNOTAVAIL;
+        return false;
+    }
+    sockaddr_in peer{};
+    peer.sin_family = AF_INET;
+    peer.sin_port = htons(port);
+    peer.sin_addr.s_addr = host;
+    int rc;
+    do {
+        rc = ::connect(fd_, reinterpret_cast<const sockaddr*>(&peer), sizeof peer);
+    } while (rc < 0 && errno == EINTR);
+    if (rc == 0) {
+        completed = true;
+        return true;
+    }
+    return errno == EINPROGRESS;
+}
+
+bool TcpSocket::Connect(const std::string& address, uint16_t port, Milliseconds limit) {
+    if (!SetNonBlocking(true)) return false;
+    bool completed = false;
+    bool ok = StartConnect(address, port, completed);
+    if (ok && !completed) ok = WaitWritable(limit) && PendingError() == 0;
+    return SetNonBlocking(false) && ok;
+}
+
+ssize_t TcpSocket::SendSome(const void* data, size_t length) {
+    ssize_t sent;
+    do {
+        sent = ::send(fd_, data, length, MSG_NOSIGNAL);
+    } while (sent < 0 && errno == EINTR);
+    return sent;
+}
+
+bool TcpSocket::SendAll(const void* data, size_t length) {
+    const char* cursor = static_cast<const char*>(data);
+    while (length > 0) {
+        ssize_t sent = SendSome(cursor, length);
+        if (sent <= 0) return false;
+        cursor += sent;
+        length -= static_cast<size_t>(sent);
+    }
+    return true;
+}
+
+ssize_t TcpSocket::ReceiveSome(void* buffer, size_t length) {
+    ssize_t got;
+    do {
+        got = ::recv(fd_, buffer, length, 0);
+    } while (got < 0 && errno == EINTR);
+    return got;
+}
+
+bool TcpSocket::SetReceiveLimit(Milliseconds limit) { return SetTimeoutOption(fd_, SO_RCVTIMEO, limit); }
+
+bool TcpSocket::SetSendLimit(Milliseconds limit) { return SetTimeoutOption(fd_, SO_SNDTIMEO, limit); }
+
+bool TcpSocket::SetNonBlocking(bool on) {
+    int flags = ::fcntl(fd_, F_GETFL, 0);
+    if (flags < 0) return false;
+    flags = on ? (flags | O_NONBLOCK) : (flags & ~O_NONBLOCK);
+    return ::fcntl(fd_, F_SETFL, flags) == 0;
+}
+
+bool TcpSocket::WaitWritable(Milliseconds limit) { return WaitFor(fd_, POLLOUT, limit); }
+
+bool TcpSocket::WaitReadable(Milliseconds limit) { return WaitFor(fd_, POLLIN, limit); }
+
+int TcpSocket::PendingError() {
+    int error = 0;
+    socklen_t size = sizeof error;
+    if (::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &size) != 0) return -1;
+    return error;
+}
+
+void TcpSocket::Close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+}
+
+void TcpSocket::Abort() {
+    if (fd_ < 0) return;
+    linger hard{1, 0};
+    ::setsockopt(fd_, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+    Close();
+}
+
+} // namespace tarnwell

@@ -1,0 +1,67 @@
+#pragma once
+// One IPv4 TCP socket with an owner. Everything the rest of the program knows
+// about the socket API goes through here, so a Winsock build swaps this file only.
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <sys/types.h>
+
+namespace tarnwell {
+
+using Milliseconds = std::chrono::milliseconds;
+
+// A Windows connect gives up after about 21 s; Linux would wait two minutes.
+inline constexpr Milliseconds kDefaultConnectLimit{21000};
+
+class TcpSocket {
+public:
+    TcpSocket() = default;
+    explicit TcpSocket(int descriptor) : fd_(descriptor) {}
+    ~TcpSocket();
+    TcpSocket(TcpSocket&& other) noexcept;
+    TcpSocket& operator=(TcpSocket&& other) noexcept;
+    TcpSocket(const TcpSocket&) = delete;
+    TcpSocket& operator=(const TcpSocket&) = delete;
+
+    // socket(AF_INET, SOCK_STREAM, 0); an invalid socket when that fails.
+    static TcpSocket Create();
+
+    bool IsValid() const { return fd_ >= 0; }
+    int Descriptor() const { return fd_; }
+
+    // Blocking connect to a dotted-decimal address (inet_addr rules) and port,
+    // given up after `limit`. 0.0.0.0 is refused as Winsock refuses it.
+    bool Connect(const std::string& address, uint16_t port, Milliseconds limit = kDefaultConnectLimit);
+    // Starts a connect on a non-blocking socket: true when it completed or is under way.
+    bool StartConnect(const std::string& address, uint16_t port, bool& completed);
+
+    // One send call; bytes sent, or -1. Never raises SIGPIPE.
+    ssize_t SendSome(const void* data, size_t length);
+    // Sends every byte, going on after partial sends and interruptions.
+    bool SendAll(const void* data, size_t length);
+    // One receive call: bytes received, 0 when the peer closed, -1 on error or time-out.
+    ssize_t ReceiveSome(void* buffer, size_t length);
+
+    // Time limits for blocking receives and sends; zero means none.
+    bool SetReceiveLimit(Milliseconds limit);
+    bool SetSendLimit(Milliseconds limit);
+    bool SetNonBlocking(bool on);
+    // Poll for readiness; false on time-out or error.
+    bool WaitWritable(Milliseconds limit);
+    bool WaitReadable(Milliseconds limit);
+    // SO_ERROR of the socket, or -1 when it cannot be read.
+    int PendingError();
+
+    void Close();
+    // Closes with a reset instead of an orderly shutdown (used to play broken peers).
+    void Abort();
+
+private:
+    int fd_ = -1;
+};
+
+// inet_addr: the 32-bit address in network order, false when the text is not an address.
+bool ParseIpv4(const std::string& text, uint32_t& networkOrder);
+
+} // namespace tarnwell

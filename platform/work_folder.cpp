@@ -1,0 +1,35 @@
+#include "platform/work_folder.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <sys/stat.h>
+
+namespace tarnwell {
+
+namespace {
+
+std::filesystem::path DataHome() {
+    const char* xdg = std::getenv("XDG_DATA_HOME");
+    if (xdg != nullptr && xdg[0] == '/') return xdg;
+    const char* home = std::getenv("HOME");
+    return std::filesystem::path(home != nullptr ? home : "/tmp") / ".local" / "share";
+}
+
+} // namespace
+
+std::string WorkFolderPath() {
+    std::filesystem::path folder = DataHome() / "Tarnwell" / "work";
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (!std::filesystem::is_directory(folder, error)) return {};
+    // Work files may hold firmware: keep them from other users.
+    ::chmod(folder.c_str(), 0700);
+    return folder.string();
+}
+
+std::string WorkFilePath(const std::string& name) {
+    std::string folder = WorkFolderPath();
+    return folder.empty() ? name : folder + "/" + name;
+}
+
+} // namespace tarnwell

@@ -1,0 +1,14 @@
+#pragma once
+// The one per-user folder where the tool keeps its work files (logo.cramfs,
+// Install.lua, temp_logo.bin, ...): $XDG_DATA_HOME/Tarnwell/work, or
+// ~/.local/share/Tarnwell/work. Created on first use with mode 0700.
+#include <string>
+
+namespace tarnwell {
+
+// The folder's path, created when missing; empty when it cannot be created.
+std::string WorkFolderPath();
+// A file of that name inside the work folder.
+std::string WorkFilePath(const std::string& name);
+
+} // namespace tarnwell
