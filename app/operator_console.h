@@ -1,0 +1,136 @@
+#pragma once
+// The operator console without its window: every field the device operations
+// read, and the operations themselves. The Qt dialog owns one and drives it;
+// tests drive it with a fake ConsoleUi. The operations are defined in the
+// folders of their subsystems (protocol/, image/, web/, net/, app/).
+#include "app/bilingual_text.h"
+#include "app/console_fields.h"
+#include "app/console_ui.h"
+#include "protocol/channel_limits.h"
+#include "protocol/device_reply.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <thread>
+
+namespace tarnwell {
+
+class SettingsStore;
+class TcpSocket;
+
+// The verdict of one operation's awaited replies. Each operation keeps its
+// own, so a capture on the UI thread cannot change a running upgrade's verdict.
+struct ReplyVerdict {
+    int replyStatus = 0;    // 0 none yet, 1 accepted, 2 refused or failed
+    int32_t captureLen = 0; // picture length announced by a capture reply
+};
+
+enum class ConnectOutcome { Connected, NoSocket, Failed };
+
+inline constexpr int kUpdateFileSlots = 60;
+inline constexpr int kFirmwareSlotBase = 0;
+inline constexpr int kPictureSlotBase = 20;
+inline constexpr int kSlotsPerGroup = 20;
+
+class OperatorConsole : public ConsoleBoundFields {
+public:
+    explicit OperatorConsole(ConsoleUi& ui);
+    ~OperatorConsole();
+    OperatorConsole(const OperatorConsole&) = delete;
+    OperatorConsole& operator=(const OperatorConsole&) = delete;
+
+    ConsoleUi& Ui() { return ui_; }
+
+    // --- console state and settings -------------------------------------
+    // The start-up steps that do not concern widgets: load the settings,
+    // tick "Auto Add", the web port, the pickers; then push.
+    void Initialise(SettingsStore& settings);
+    void PullFields();
+    void PushFields();
+    // The one-second tick: pull, pickers to now, push.
+    void OnTimer();
+    // Title-bar close: false (and the busy refusal) while an upgrade runs;
+    // otherwise the settings are saved and the console may end.
+    bool OnClose(SettingsStore& settings);
+    // Escape: ends without saving, but never under a running worker.
+    bool OnCancel();
+    void ReadDeviceAddress();
+    void ShowBilingualMessage(const std::string& chinese, const std::string& english);
+    void ShowBilingualMessage(const BilingualText& text) { ShowBilingualMessage(text.chinese, text.english); }
+    static std::string GetFileVersionText();
+
+    // --- command channel -------------------------------------------------
+    // Socket, connect to `address`:10002 with the channel limits; on a failed
+    // connect shows "Connect Failed!" / `chineseConnectFailure`.
+    ConnectOutcome OpenCommandChannel(TcpSocket& connection, const std::string& address,
+                                      const char* chineseConnectFailure);
+    void SendCmdReadyUpgrade(TcpSocket& connection);
+    void SendFileAttr(TcpSocket& connection, uint32_t type, uint32_t size);
+    void SendFile(TcpSocket& connection, const uint8_t* data, size_t length);
+    int DecodeReply(const DeviceReply& reply, ReplyVerdict& verdict);
+
+    // --- device setting commands -----------------------------------------
+    void RebootDevice();
+    void RebootDevice(const std::string& address);
+    int UpdateLanguage();
+    void QueryLanguages(TcpSocket& connection);
+    int SetLanguage();
+    int SetVideoStandard();
+    int SetDeviceTime();
+    int SetMacAddress();
+    void TestLink();
+
+    // --- firmware upgrade --------------------------------------------------
+    void StartFirmwareUpgrade();
+    void UpgradeFirmware(const std::string& packagePath, const std::string& address);
+
+    // --- picture update ------------------------------------------------------
+    int UpdatePicture();
+    int SendLogoImage();
+
+    // --- update actions --------------------------------------------------------
+    void UpdateAll();
+    void OnUpdateBios();
+    void OnUpdatePicture();
+    void OnUpdateLanguage();
+    void OnUpdateMac();
+    void OnUpdateVideoStandard();
+    void OnUpdateTime();
+
+    // --- MAC stepping ------------------------------------------------------------
+    int IncrementMacText();
+    void OnIncrementMac();
+
+    // --- file selection ----------------------------------------------------------
+    void OnBrowseFirmware();
+    void OnBrowsePicture();
+    int ValidateUpdateFile(const std::string& path, int kind);
+
+    // --- web and media -----------------------------------------------------------
+    void OnSetSerial();
+    void OnCapture();
+    void OnBrowseCaptureFolder();
+
+    // --- local network -----------------------------------------------------------
+    void PurgeArpEntry();
+
+    // --- state (names as the operations know them) -----------------------------
+    std::atomic<bool> busyWorker{false};
+    std::thread firmwareWorker;
+    int commandPort = 10002;
+    std::string deviceAddressText;
+    std::atomic<int32_t> m_nCaptureLen{0};
+    int firmwareFileCount = 0;
+    int pictureFileCount = 0;
+    std::array<std::string, kUpdateFileSlots> updateFilePaths;
+    std::atomic<int> languageMatched{0};
+    std::atomic<int> replyStatus{0}; // verdict of the last UI-thread exchange
+    ChannelLimits channelLimits;
+
+private:
+    ConsoleUi& ui_;
+};
+
+} // namespace tarnwell

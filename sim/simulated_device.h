@@ -1,0 +1,129 @@
+#pragma once
+// One simulated device on a loopback address: it serves the command port with
+// every exchange the tool makes, records what arrives, and plays faults on
+// request. Used in-process by tests and by the tarnwell-devsim program.
+#include "protocol/command_block.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <list>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace tarnwell::sim {
+
+enum class FaultKind {
+    RefuseConnection, // the connection with this ordinal is refused (the port is closed)
+    CloseEarly,       // close after `afterBytes` bytes of the exchange's payload
+    StaySilent,       // never answer the exchange
+    AnswerSlowly,     // wait `delay` before answering
+    Reset,            // reset the connection after `afterBytes` bytes of payload
+    RefuseStep,       // answer the exchange with the refused flag
+};
+
+struct Fault {
+    FaultKind kind = FaultKind::RefuseStep;
+    int connection = 0; // 1-based ordinal of the device's connections; 0 for any
+    int code = -1;      // command code it applies to; -1 for any
+    size_t afterBytes = 0;
+    std::chrono::milliseconds delay{0};
+};
+
+// How the device tells the two uses of the 0xC7 command apart.
+enum class ReadyMode {
+    Auto,     // attributes arriving at once mean a picture, silence a firmware member
+    Firmware, // the tool waits for an answer, then sends a member's data
+    Picture,  // attributes and data follow without an answer
+};
+
+struct DeviceProfile {
+    std::string address = "127.0.0.2";
+    uint16_t port = DeviceCommandPort;
+    std::string languageList = "English|SimpChinese|TradChinese|Japanese|Korean|Russian|";
+    uint8_t languageQueryAnswer = QueryLanguageList; // sub-kind sent back to a language query
+    std::string flashLayoutDigits = "0000000000000000";
+    std::vector<uint8_t> capturePicture; // empty: a generated 8-bit bitmap
+    size_t capturePiece = 1000;          // the picture goes out in pieces of this size
+    std::optional<size_t> captureCutAfter;
+    std::optional<uint32_t> captureAnnouncedLength; // announce another length than the picture's
+    ReadyMode readyMode = ReadyMode::Auto;
+    // Data sizes of the firmware members after the install description, in
+    // order; without them a member ends when the tool stops sending.
+    std::vector<size_t> firmwareMemberSizes;
+};
+
+struct Exchange {
+    int connection = 0;
+    uint8_t code = 0;
+    std::string name;
+    CommandBytes command{};
+    std::vector<uint8_t> payload; // what followed the command block
+    bool complete = true;         // the whole payload arrived
+};
+
+std::string CommandName(uint8_t code);
+
+class SimulatedDevice {
+public:
+    explicit SimulatedDevice(DeviceProfile profile);
+    ~SimulatedDevice();
+    SimulatedDevice(const SimulatedDevice&) = delete;
+    SimulatedDevice& operator=(const SimulatedDevice&) = delete;
+
+    // Binds the command port; false when the address cannot be bound.
+    bool Start();
+    void Stop();
+    const std::string& Address() const { return profile_.address; }
+
+    void AddFault(const Fault& fault);
+    void ClearFaults();
+    // Closes the command port so connects are refused, until resumed.
+    void StopListening();
+    void ResumeListening();
+
+    // Waits until every connection made so far has been served to its end.
+    bool WaitUntilIdle(std::chrono::milliseconds limit = std::chrono::milliseconds(5000));
+    std::vector<Exchange> Exchanges() const;
+    std::vector<Exchange> ExchangesWithCode(uint8_t code) const;
+    std::vector<std::vector<uint8_t>> ConnectionBytes() const; // raw bytes received, per connection
+    int ConnectionCount() const;
+    int RebootCount() const;
+
+    // Receives one line per exchange, as the program's log file shows it.
+    void SetLogSink(std::function<void(const std::string&)> sink);
+    static std::string LogLine(const std::string& address, const Exchange& exchange);
+
+private:
+    class Session;
+    void AcceptLoop();
+    bool OpenListener();
+    std::optional<Fault> TakeFault(int connection, int code, FaultKind kind);
+    void Record(const Exchange& exchange);
+
+    DeviceProfile profile_;
+    std::atomic<bool> running_{false};
+    std::thread acceptThread_;
+    int listenFd_ = -1;
+    int wakePipe_[2] = {-1, -1};
+    bool listening_ = false;
+    std::chrono::steady_clock::time_point resumeAt_{};
+
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<Fault> faults_;
+    std::vector<Exchange> exchanges_;
+    std::vector<std::vector<uint8_t>> connectionBytes_;
+    std::list<std::thread> sessions_;
+    int activeSessions_ = 0;
+    int connections_ = 0;
+    int reboots_ = 0;
+    size_t firmwareMembersSeen_ = 0;
+    std::function<void(const std::string&)> logSink_;
+};
+
+} // namespace tarnwell::sim
