@@ -56,7 +56,15 @@ int ScanHeaders(std::FILE* file, const std::string& path, std::uint64_t fileSize
             std::printf("1updatefile %s is not tar\n", path.c_str());
             return 0;
         }
-        if (header[0] == '\0') return result;  // end blocks
+        if (header[0] == '\0') {
+            // End blocks. An archive without members has no install
+            // description either, and would leave nothing to send.
+            if (index == 0) {
+                std::printf("updatefile %s first file is not\n", path.c_str());
+                return 0;
+            }
+            return result;
+        }
         if (Field(header, kMagicOffset, kMagic.size()) != kMagic) {
             std::printf("2updatefile %s is not tar\n", path.c_str());
             return 0;

@@ -14,8 +14,8 @@ namespace tarnwell {
 // The table is cleared first, then entry i describes the i-th member. On any
 // outcome every present entry lies inside the file: dataOffset + size never
 // exceeds FileSizeOf(path). A package is refused when it is not a ustar
-// archive, its first member is not "Install.xml" (the remaining members are
-// still entered), it holds more than kPackageMemberCount members, a size field
+// archive, it holds no member, its first member is not "Install.xml" (the
+// remaining members are still entered), it holds more than kPackageMemberCount members, a size field
 // is not plain octal or does not fit 32 bits, or a member's data run past the
 // end of the file.
 int CheckUpgradePackage(const std::string& path, PackageTable& table);

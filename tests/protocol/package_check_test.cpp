@@ -112,6 +112,8 @@ TEST_F(PackageCheckTest, FilesThatAreNotTarAreRefused) {
     EXPECT_EQ(output_, "1updatefile " + path_ + " is not tar\n");
     EXPECT_EQ(Check(""), 0);
     EXPECT_EQ(output_, "1updatefile " + path_ + " is not tar\n");
+    EXPECT_EQ(Check(std::string(1024, '\0')), 0);
+    EXPECT_EQ(output_, "updatefile " + path_ + " first file is not\n");
     EXPECT_EQ(Check(MakeUstarArchive({{"Install.xml", "i"}}, {TarMagic::None})), 0);
     EXPECT_EQ(output_, "2updatefile " + path_ + " is not tar\n");
     const std::string missing = dir_.File("missing.tar");
