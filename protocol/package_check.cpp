@@ -86,8 +86,12 @@ int ScanHeaders(std::FILE* file, const std::string& path, std::uint64_t fileSize
         const std::uint64_t dataOffset = headerOffset + kBlockSize;
         const std::uint64_t size = ParseTarOctal(sizeField);
         // A member cut short would reach the device as a short or garbage image.
-        if (dataOffset + size > fileSize || dataOffset > std::numeric_limits<std::uint32_t>::max()) {
+        if (dataOffset + size > fileSize) {
             std::printf("updatefile %s member %zu runs past the end of the file\n", path.c_str(), index);
+            return 0;
+        }
+        if (dataOffset > std::numeric_limits<std::uint32_t>::max()) {
+            std::printf("updatefile %s member %zu lies beyond 4 GiB\n", path.c_str(), index);
             return 0;
         }
         table[index] = PackageMember{1, MemberTypeOf(name), static_cast<std::uint32_t>(dataOffset),
