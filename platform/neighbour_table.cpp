@@ -51,6 +51,11 @@ private:
     int fd_;
 };
 
+// NLMSG_OK with unsigned lengths: the header and the whole message lie within `remaining`.
+bool MessageFits(const nlmsghdr* message, size_t remaining) {
+    return remaining >= sizeof(nlmsghdr) && message->nlmsg_len >= sizeof(nlmsghdr) && message->nlmsg_len <= remaining;
+}
+
 uint32_t NextSequence() {
     static uint32_t sequence = static_cast<uint32_t>(::getpid()) << 8;
     return ++sequence;
@@ -92,8 +97,8 @@ NeighbourDumpStep ParseNeighbourDump(const void* data, size_t length, uint32_t s
     // Copied so that every header is read from aligned storage, whatever the caller's buffer.
     std::vector<uint8_t> copy(static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + length);
     const uint8_t* cursor = copy.data();
-    int remaining = static_cast<int>(length);
-    while (NLMSG_OK(reinterpret_cast<const nlmsghdr*>(cursor), remaining)) {
+    size_t remaining = length;
+    while (MessageFits(reinterpret_cast<const nlmsghdr*>(cursor), remaining)) {
         const auto* message = reinterpret_cast<const nlmsghdr*>(cursor);
         if (message->nlmsg_seq == sequence) {
             if (message->nlmsg_flags & NLM_F_DUMP_INTR) return NeighbourDumpStep::Failed;
@@ -114,8 +119,8 @@ NeighbourDumpStep ParseNeighbourDump(const void* data, size_t length, uint32_t s
             }
         }
         const size_t step = NLMSG_ALIGN(message->nlmsg_len);
-        if (step >= static_cast<size_t>(remaining)) break;
-        remaining -= static_cast<int>(step);
+        if (step >= remaining) break;
+        remaining -= step;
         cursor += step;
     }
     return NeighbourDumpStep::More;
@@ -180,7 +185,7 @@ bool DeleteIpv4Neighbour(uint32_t interfaceIndex, uint32_t address) {
     ssize_t got = socket.Receive(reply, sizeof reply);
     if (got < static_cast<ssize_t>(NLMSG_LENGTH(sizeof(nlmsgerr)))) return false;
     const auto* message = reinterpret_cast<const nlmsghdr*>(reply);
-    if (!NLMSG_OK(message, static_cast<int>(got)) || message->nlmsg_type != NLMSG_ERROR ||
+    if (!MessageFits(message, static_cast<size_t>(got)) || message->nlmsg_type != NLMSG_ERROR ||
         message->nlmsg_len < NLMSG_LENGTH(sizeof(nlmsgerr))) {
         return false;
     }
