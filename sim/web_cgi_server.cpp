@@ -1,0 +1,169 @@
+#include "sim/web_cgi_server.h"
+
+#include <arpa/inet.h>
+#include <chrono>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace tarnwell::sim {
+
+namespace {
+
+// A peer that never finishes its header must not stall the listener for long.
+constexpr Milliseconds kRequestReadLimit{2000};
+constexpr size_t kRequestSizeLimit = 64 * 1024;
+
+std::string ReadRequest(TcpSocket& connection) {
+    std::string request;
+    const auto deadline = std::chrono::steady_clock::now() + kRequestReadLimit;
+    char chunk[4096];
+    while (request.find("\r\n\r\n") == std::string::npos && request.size() < kRequestSizeLimit) {
+        auto left = std::chrono::duration_cast<Milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0 || !connection.WaitReadable(left)) break;
+        ssize_t got = connection.ReceiveSome(chunk, sizeof chunk);
+        if (got <= 0) break;
+        request.append(chunk, static_cast<size_t>(got));
+    }
+    return request;
+}
+
+} // namespace
+
+WebCgiScript WebCgiScript::Ok() {
+    return {WebCgiBehaviour::Answer, "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 2\r\n\r\nok"};
+}
+
+WebCgiScript WebCgiScript::OkInHeaderOnly() {
+    return {WebCgiBehaviour::Answer, "HTTP/1.1 200 OK\r\nX-Result: ok\r\nContent-Length: 4\r\n\r\nDONE"};
+}
+
+WebCgiScript WebCgiScript::UpperCaseOkOnly() {
+    return {WebCgiBehaviour::Answer, "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 4\r\n\r\nDONE"};
+}
+
+WebCgiScript WebCgiScript::Oversized() {
+    std::string reply = "HTTP/1.1 200 OK\r\nX-Pad: ";
+    reply.resize(2047, 'x');
+    reply += "ok";
+    reply.resize(4096 - 4, 'x');
+    reply += "\r\n\r\n";
+    return {WebCgiBehaviour::Answer, reply};
+}
+
+WebCgiScript WebCgiScript::Silent() { return {WebCgiBehaviour::Silent, {}}; }
+WebCgiScript WebCgiScript::CloseAtOnce() { return {WebCgiBehaviour::CloseAtOnce, {}}; }
+WebCgiScript WebCgiScript::Reset() { return {WebCgiBehaviour::Reset, {}}; }
+
+WebCgiServer::~WebCgiServer() { Stop(); }
+
+bool WebCgiServer::Start(const std::string& address, uint16_t port) {
+    if (listener_ >= 0) return false;
+    uint32_t host = 0;
+    if (!ParseIpv4(address, host) || (ntohl(host) >> 24) != 127) return false;
+    listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (listener_ < 0) return false;
+    int yes = 1;
+    ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_addr.s_addr = host;
+    local.sin_port = htons(port);
+    socklen_t size = sizeof local;
+    if (::bind(listener_, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0 ||
+        ::listen(listener_, 16) != 0 ||
+        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&local), &size) != 0 ||
+        ::pipe2(wakePipe_, O_CLOEXEC) != 0) {
+        Stop();
+        return false;
+    }
+    port_ = ntohs(local.sin_port);
+    thread_ = std::thread([this] { Serve(); });
+    return true;
+}
+
+void WebCgiServer::Stop() {
+    if (thread_.joinable()) {
+        char wake = 1;
+        (void)!::write(wakePipe_[1], &wake, 1);
+        thread_.join();
+    }
+    held_.clear();
+    auto closeOnce = [](int& fd) {
+        if (fd >= 0) ::close(fd);
+        fd = -1;
+    };
+    closeOnce(listener_);
+    closeOnce(wakePipe_[0]);
+    closeOnce(wakePipe_[1]);
+    port_ = 0;
+}
+
+void WebCgiServer::SetScript(WebCgiScript script) {
+    std::lock_guard lock(mutex_);
+    script_ = std::move(script);
+}
+
+std::vector<std::string> WebCgiServer::Requests() const {
+    std::lock_guard lock(mutex_);
+    return requests_;
+}
+
+size_t WebCgiServer::ConnectionCount() const {
+    std::lock_guard lock(mutex_);
+    return connections_;
+}
+
+bool WebCgiServer::WaitForConnections(size_t count, Milliseconds limit) const {
+    std::unique_lock lock(mutex_);
+    return handled_.wait_for(lock, limit, [&] { return connections_ >= count; });
+}
+
+void WebCgiServer::Serve() {
+    for (;;) {
+        pollfd entries[2] = {{listener_, POLLIN, 0}, {wakePipe_[0], POLLIN, 0}};
+        if (::poll(entries, 2, -1) < 0) continue;
+        if (entries[1].revents != 0) return;
+        if (entries[0].revents & POLLIN) {
+            int fd = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+            if (fd >= 0) Handle(TcpSocket(fd));
+        }
+    }
+}
+
+void WebCgiServer::Handle(TcpSocket connection) {
+    WebCgiScript script;
+    {
+        std::lock_guard lock(mutex_);
+        script = script_;
+    }
+    if (script.behaviour != WebCgiBehaviour::CloseAtOnce) {
+        std::string request = ReadRequest(connection);
+        std::lock_guard lock(mutex_);
+        requests_.push_back(std::move(request));
+    }
+    switch (script.behaviour) {
+    case WebCgiBehaviour::Answer:
+        connection.SendAll(script.reply.data(), script.reply.size());
+        connection.Close();
+        break;
+    case WebCgiBehaviour::Silent:
+        held_.push_back(std::move(connection));
+        break;
+    case WebCgiBehaviour::CloseAtOnce:
+        connection.Close();
+        break;
+    case WebCgiBehaviour::Reset:
+        connection.Abort();
+        break;
+    }
+    {
+        std::lock_guard lock(mutex_);
+        ++connections_;
+    }
+    handled_.notify_all();
+}
+
+} // namespace tarnwell::sim

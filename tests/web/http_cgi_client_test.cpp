@@ -1,0 +1,110 @@
+#include "web/http_cgi_client.h"
+
+#include <chrono>
+#include <cstring>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <memory>
+
+#include "sim/web_cgi_server.h"
+
+using namespace tarnwell;
+using sim::WebCgiScript;
+using sim::WebCgiServer;
+
+namespace {
+
+constexpr HttpLimits kShortLimits{Milliseconds{1000}, Milliseconds{1000}, Milliseconds{300}};
+
+class HttpCgiClient : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(server.Start("127.0.0.31")); }
+
+    int Get(WebCgiScript script, char* buffer, size_t length) {
+        server.SetScript(std::move(script));
+        TcpSocket socket = ConnectWithTimeout("127.0.0.31", server.Port(), kShortLimits);
+        EXPECT_TRUE(socket.IsValid());
+        return HttpGet(socket, "127.0.0.31", "/cgi-bin/setparm.cgi?Serial=1", buffer, length, kShortLimits);
+    }
+
+    WebCgiServer server;
+};
+
+} // namespace
+
+TEST_F(HttpCgiClient, ConnectedSocketIsBlocking) {
+    TcpSocket socket = ConnectWithTimeout("127.0.0.31", server.Port());
+    ASSERT_TRUE(socket.IsValid());
+    EXPECT_EQ(::fcntl(socket.Descriptor(), F_GETFL) & O_NONBLOCK, 0);
+}
+
+TEST_F(HttpCgiClient, LowerCaseOkAnywhereIsSuccessUpperCaseIsNot) {
+    char buffer[kHttpBufferSize];
+    EXPECT_EQ(Get(WebCgiScript::Ok(), buffer, sizeof buffer), 0);
+    EXPECT_EQ(Get(WebCgiScript::OkInHeaderOnly(), buffer, sizeof buffer), 0);
+    EXPECT_EQ(Get(WebCgiScript::UpperCaseOkOnly(), buffer, sizeof buffer), -1);
+}
+
+TEST_F(HttpCgiClient, BrokenPeersEndInFailure) {
+    char buffer[kHttpBufferSize];
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(Get(WebCgiScript::CloseAtOnce(), buffer, sizeof buffer), -1);
+    EXPECT_EQ(Get(WebCgiScript::Reset(), buffer, sizeof buffer), -1);
+    std::string diagnostics = testing::internal::GetCapturedStderr();
+    EXPECT_NE(diagnostics.find("Recv Error!\n"), std::string::npos) << diagnostics;
+}
+
+TEST_F(HttpCgiClient, ReplyFillingTheBufferIsScannedOnlyWithinIt) {
+    // The scripted reply's only "ok" straddles the end of the buffer. A scan that
+    // ran past the received bytes would meet the sentinel "k" placed right after.
+    char guarded[kHttpBufferSize + 2];
+    std::memset(guarded, 0, sizeof guarded);
+    guarded[kHttpBufferSize] = 'k';
+    EXPECT_EQ(Get(WebCgiScript::Oversized(), guarded, kHttpBufferSize), -1);
+    EXPECT_EQ(guarded[kHttpBufferSize - 1], 'o');
+
+    // An exactly sized heap buffer, for the sanitizer build.
+    auto exact = std::make_unique<char[]>(kHttpBufferSize);
+    EXPECT_EQ(Get(WebCgiScript::Oversized(), exact.get(), kHttpBufferSize), -1);
+}
+
+TEST_F(HttpCgiClient, SilentDeviceFailsWithinTheReplyLimit) {
+    char buffer[kHttpBufferSize];
+    testing::internal::CaptureStderr();
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Get(WebCgiScript::Silent(), buffer, sizeof buffer), -1);
+    auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "select Error!\n");
+    EXPECT_GE(elapsed, Milliseconds{250});
+    EXPECT_LT(elapsed, Milliseconds{2000});
+}
+
+TEST_F(HttpCgiClient, RequestThatDoesNotFitIsNotSent) {
+    char buffer[kHttpBufferSize];
+    server.SetScript(WebCgiScript::Ok());
+    TcpSocket socket = ConnectWithTimeout("127.0.0.31", server.Port(), kShortLimits);
+    ASSERT_TRUE(socket.IsValid());
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(HttpGet(socket, "127.0.0.31", "/" + std::string(kHttpBufferSize, 'a'), buffer, sizeof buffer,
+                      kShortLimits),
+              -1);
+    testing::internal::GetCapturedStderr();
+    socket.Close();
+    ASSERT_TRUE(server.WaitForConnections(1, Milliseconds{3000}));
+    EXPECT_EQ(server.Requests().at(0), "");
+}
+
+TEST(HttpConnect, ClosedPortAndBadPortsFailWithDiagnostic) {
+    WebCgiServer server;
+    ASSERT_TRUE(server.Start("127.0.0.32"));
+    const int closedPort = server.Port();
+    server.Stop();
+    for (int port : {closedPort, 0, -1, 65536}) {
+        testing::internal::CaptureStdout();
+        EXPECT_FALSE(ConnectWithTimeout("127.0.0.32", port, kShortLimits).IsValid()) << port;
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "Connect Fail!\n");
+    }
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(ConnectWithTimeout("127.0.0.300", 80, kShortLimits).IsValid());
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Connect Fail!\n");
+}

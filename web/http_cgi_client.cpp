@@ -1,0 +1,80 @@
+#include "web/http_cgi_client.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/debug_output.h"
+#include "web/http_reply_scan.h"
+
+namespace tarnwell {
+
+TcpSocket ConnectWithTimeout(const std::string& address, int port, const HttpLimits& limits) {
+    TcpSocket socket = TcpSocket::Create();
+    // Narrowing an out-of-range number would reach some other port than the operator typed.
+    bool connected = socket.IsValid() && port > 0 && port <= 65535 &&
+                     socket.Connect(address, static_cast<uint16_t>(port), limits.connect);
+    if (connected) return socket;
+    socket.Close();
+    std::fputs("Connect Fail!\n", stdout);
+    std::fflush(stdout);
+    return TcpSocket();
+}
+
+int SendAllWithTimeout(TcpSocket& socket, const char* data, size_t length, const HttpLimits& limits) {
+    while (length > 0) {
+        if (!socket.WaitWritable(limits.sendWait)) return -1;
+        ssize_t sent = socket.SendSome(data, length);
+        if (sent < 0) {
+            if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) continue;
+            return -1;
+        }
+        if (sent == 0) return -1;
+        data += sent;
+        length -= static_cast<size_t>(sent);
+    }
+    return 0;
+}
+
+std::string BuildHttpGetRequest(const std::string& host, const std::string& path) {
+    std::string request;
+    request += "GET " + path + " HTTP/1.1\r\n";
+    request += "Accept: */*\r\n";
+    request += "Accept-Language: zh-cn\r\n";
+    request += "Accept-Encoding: gzip, deflate\r\n";
+    request += "User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1; SV1; .NET CLR 2.0.50727)\r\n";
+    request += "Host: " + host + "\r\n";
+    request += "Connection: Keep-Alive\r\n";
+    request += "\r\n";
+    return request;
+}
+
+int HttpGet(TcpSocket& socket, const std::string& host, const std::string& path, char* buffer,
+            size_t length, const HttpLimits& limits) {
+    if (buffer == nullptr || length == 0) return -1;
+    std::memset(buffer, 0, length);
+    const std::string request = BuildHttpGetRequest(host, path);
+    if (request.size() + 1 > length) {
+        OutputDebugText("Send Error!\n");
+        return -1;
+    }
+    std::memcpy(buffer, request.data(), request.size());
+    if (SendAllWithTimeout(socket, buffer, request.size(), limits) != 0) {
+        OutputDebugText("Send Error!\n");
+        return -1;
+    }
+
+    std::memset(buffer, 0, length);
+    if (!socket.WaitReadable(limits.replyWait)) {
+        OutputDebugText("select Error!\n");
+        return -1;
+    }
+    ssize_t received = socket.ReceiveSome(buffer, length);
+    if (received <= 0) {
+        OutputDebugText("Recv Error!\n");
+        return -1;
+    }
+    return ReplyContainsOk(buffer, static_cast<size_t>(received)) ? 0 : -1;
+}
+
+} // namespace tarnwell
