@@ -1,4 +1,6 @@
 // The short exchanges that set one thing on the device, and the reboot.
+#include "app/mac_text.h"
+#include "app/mac_text_block.h"
 #include "app/operator_console.h"
 #include "platform/tcp_socket.h"
 #include "protocol/command_block.h"
@@ -96,6 +98,27 @@ int OperatorConsole::SetDeviceTime() {
         ShowBilingualMessage("发送数据失败", "Send data error!");
         return 0;
     }
+    return 1;
+}
+
+int OperatorConsole::SetMacAddress() {
+    // A text that is not an address is never sent, and so never stepped.
+    if (ValidateMacText(macText) != kMacTextWellFormed) {
+        ShowBilingualMessage("MAC地址无效!", "MAC address is not effective!");
+        return 0;
+    }
+    TcpSocket connection;
+    if (OpenCommandChannel(connection, deviceAddressText, "连接失败9!") != ConnectOutcome::Connected) return 0;
+    CommandBlock block(CmdSetMac);
+    block.ParameterLittleEndian(17);
+    MacTextBlock text = MakeMacTextBlock(macText);
+    if (!connection.SendAll(block.Bytes().data(), block.Bytes().size()) ||
+        !connection.SendAll(text.data(), text.size())) {
+        ShowBilingualMessage("发送数据失败!", "Send data error!");
+        return 0;
+    }
+    connection.Close();
+    if (autoIncrementMac != 0) OnIncrementMac();
     return 1;
 }
 

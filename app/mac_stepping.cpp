@@ -1,0 +1,30 @@
+// Stepping the console's MAC text by one for the next unit on the line.
+#include "app/mac_text.h"
+#include "app/operator_console.h"
+
+namespace tarnwell {
+
+int OperatorConsole::IncrementMacText() {
+    std::string stepped;
+    if (!StepMacText(macText, stepped)) return 0;
+    macText = stepped;
+    PushFields();
+    return 1;
+}
+
+void OperatorConsole::OnIncrementMac() {
+    PullFields();
+    switch (ValidateMacText(macText)) {
+    case kMacTextEmpty:
+        ShowBilingualMessage("MAC地址为空!", "Mac Address is Empty!");
+        return;
+    case kMacTextMalformed:
+        ShowBilingualMessage("MAC地址格式错误!", "Mac Address format is wrong!");
+        return;
+    default:
+        break;
+    }
+    if (IncrementMacText() == 0) ShowBilingualMessage("MAC地址自动增1失败!", "MAC Auto-incremented failed!");
+}
+
+} // namespace tarnwell
