@@ -324,8 +324,14 @@ MkcramfsResult mkcramfs(int argc, const char* const argv[], std::FILE* out, std:
         std::fprintf(err, "usage: %s  outfile infile1 infile2 ...\n", program);
         return MkcramfsResult{0, false};
     }
-    ImageBuilder builder(out, err);
-    return builder.Build(argv[1], SortInputNames(argc, argv));
+    try {
+        ImageBuilder builder(out, err);
+        return builder.Build(argv[1], SortInputNames(argc, argv));
+    } catch (const std::bad_alloc&) {
+        // A name or record could not be allocated; the output was not written.
+        std::fprintf(err, "%s\n", std::strerror(ENOMEM));
+        return MkcramfsResult{kStatusRecord, false};
+    }
 }
 
 } // namespace tarnwell
