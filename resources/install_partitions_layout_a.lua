@@ -1,0 +1,6 @@
+		armboot = { baseAddr = 0x80000000  , endAddr = 0x80060000 },
+		custom  = { baseAddr = 0x80080000  , endAddr = 0x80480000 },
+		romfs  = { baseAddr = 0x80480000  , endAddr = 0x80A80000 },
+		web    = { baseAddr = 0x80A80000  , endAddr = 0x80C80000 },
+		userdata= { baseAddr = 0x80C80000  , endAddr = 0x80CA0000 },
+		logo  = { baseAddr = 0x80CA0000  , endAddr = 0x80CE0000 },

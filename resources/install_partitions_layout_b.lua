@@ -1,0 +1,6 @@
+		armboot = { baseAddr = 0x80000000  , endAddr = 0x80020000 },
+		custom  = { baseAddr = 0x80020000  , endAddr = 0x80030000 },
+		romfs  = { baseAddr = 0x80030000  , endAddr = 0x80630000 },
+		web    = { baseAddr = 0x80630000  , endAddr = 0x80780000 },
+		userdata= { baseAddr = 0x80780000  , endAddr = 0x807c0000 },
+		logo  = { baseAddr = 0x807c0000  , endAddr = 0x80800000 },
