@@ -45,6 +45,10 @@ struct DiscoveryResponder::Device {
     }
 };
 
+DiscoveryResponder::DiscoveryResponder() = default;
+
+DiscoveryResponder::~DiscoveryResponder() { Stop(); }
+
 bool DiscoveryResponder::OpenDevices(const std::vector<SimulatedDevice>& devices, std::vector<std::unique_ptr<Device>>& opened) {
     for (const auto& device : devices) {
         in_addr address{};

@@ -28,8 +28,8 @@ struct SimulatedDevice {
 
 class DiscoveryResponder {
 public:
-    DiscoveryResponder() = default;
-    ~DiscoveryResponder() { Stop(); }
+    DiscoveryResponder();
+    ~DiscoveryResponder();
     DiscoveryResponder(const DiscoveryResponder&) = delete;
     DiscoveryResponder& operator=(const DiscoveryResponder&) = delete;
 
