@@ -125,6 +125,7 @@ void DiscoveryResponder::Answer(const uint8_t* probe, size_t length, const socka
         auto answer = devsearch::EncodeAnswer(searchId, device->record);
         ::sendto(device->fd, answer.data(), answer.size(), 0, reinterpret_cast<const sockaddr*>(&source), sizeof source);
     }
+    lastAnswerSent_ = std::chrono::steady_clock::now().time_since_epoch().count();
     ++probesAnswered_;
 }
 

@@ -5,6 +5,7 @@
 #include "sdk/device_search_protocol.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -45,6 +46,10 @@ public:
     bool IsRunning() const { return worker_.joinable(); }
     uint16_t Port() const { return port_; }
     size_t ProbesAnswered() const { return probesAnswered_.load(); }
+    // When the last answer to the latest probe was sent (epoch when none was).
+    std::chrono::steady_clock::time_point LastAnswerSent() const {
+        return std::chrono::steady_clock::time_point(std::chrono::steady_clock::duration(lastAnswerSent_.load()));
+    }
 
 private:
     struct Device;
@@ -58,6 +63,7 @@ private:
     std::mutex devicesLock_;
     std::vector<std::unique_ptr<Device>> devices_;
     std::atomic<size_t> probesAnswered_{0};
+    std::atomic<std::chrono::steady_clock::rep> lastAnswerSent_{0};
     std::thread worker_;
 };
 
