@@ -58,8 +58,9 @@ bool PrepareSocket(const UdpSocket& socket, uint32_t localAddress) {
     int on = 1;
     int receiveBuffer = 1 << 20; // a crowd of devices answers at once
     sockaddr_in local = Endpoint(localAddress, 0);
-    return socket.fd() >= 0 && ::setsockopt(socket.fd(), SOL_SOCKET, SO_BROADCAST, &on, sizeof on) == 0 &&
-           ::setsockopt(socket.fd(), SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer) == 0 &&
+    if (socket.fd() < 0) return false;
+    ::setsockopt(socket.fd(), SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer); // a smaller one still works
+    return ::setsockopt(socket.fd(), SOL_SOCKET, SO_BROADCAST, &on, sizeof on) == 0 &&
            ::bind(socket.fd(), reinterpret_cast<const sockaddr*>(&local), sizeof local) == 0;
 }
 
