@@ -15,10 +15,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-std::vector<tarnwell::sim::SimulatedDevice> Devices(int count) {
-    std::vector<tarnwell::sim::SimulatedDevice> devices;
+std::vector<tarnwell::sim::DiscoverableDevice> Devices(int count) {
+    std::vector<tarnwell::sim::DiscoverableDevice> devices;
     for (int i = 0; i < count; ++i) {
-        tarnwell::sim::SimulatedDevice device;
+        tarnwell::sim::DiscoverableDevice device;
         device.address = "127.0.2." + std::to_string(10 + i);
         device.mac = "02:00:00:00:02:" + std::to_string(10 + i);
         device.deviceType = "IPC";

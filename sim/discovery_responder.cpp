@@ -49,7 +49,7 @@ DiscoveryResponder::DiscoveryResponder() = default;
 
 DiscoveryResponder::~DiscoveryResponder() { Stop(); }
 
-bool DiscoveryResponder::OpenDevices(const std::vector<SimulatedDevice>& devices, std::vector<std::unique_ptr<Device>>& opened) {
+bool DiscoveryResponder::OpenDevices(const std::vector<DiscoverableDevice>& devices, std::vector<std::unique_ptr<Device>>& opened) {
     for (const auto& device : devices) {
         in_addr address{};
         if (::inet_pton(AF_INET, device.address.c_str(), &address) != 1 || !IsLoopback(address.s_addr)) return false;
@@ -63,7 +63,7 @@ bool DiscoveryResponder::OpenDevices(const std::vector<SimulatedDevice>& devices
     return true;
 }
 
-bool DiscoveryResponder::Start(const std::vector<SimulatedDevice>& devices, uint16_t port) {
+bool DiscoveryResponder::Start(const std::vector<DiscoverableDevice>& devices, uint16_t port) {
     if (IsRunning()) return false;
     std::vector<std::unique_ptr<Device>> opened;
     if (!OpenDevices(devices, opened)) return false;
@@ -82,7 +82,7 @@ bool DiscoveryResponder::Start(const std::vector<SimulatedDevice>& devices, uint
     return true;
 }
 
-bool DiscoveryResponder::SetDevices(const std::vector<SimulatedDevice>& devices) {
+bool DiscoveryResponder::SetDevices(const std::vector<DiscoverableDevice>& devices) {
     std::vector<std::unique_ptr<Device>> opened;
     if (!OpenDevices(devices, opened)) return false;
     std::lock_guard<std::mutex> hold(devicesLock_);

@@ -17,7 +17,7 @@ struct sockaddr_in;
 
 namespace tarnwell::sim {
 
-struct SimulatedDevice {
+struct DiscoverableDevice {
     std::string address; // 127.x.y.z
     int32_t webPort = 80;
     int32_t dataPort = 10002;
@@ -37,9 +37,9 @@ public:
     // Starts answering on `port` (0: a free port, see Port()). False, with
     // nothing started, when already running, when a device address is not in
     // 127.0.0.0/8 or when a socket cannot be bound.
-    bool Start(const std::vector<SimulatedDevice>& devices, uint16_t port = devsearch::kDiscoveryPort);
+    bool Start(const std::vector<DiscoverableDevice>& devices, uint16_t port = devsearch::kDiscoveryPort);
     // Replaces the devices while running; same address rule as Start.
-    bool SetDevices(const std::vector<SimulatedDevice>& devices);
+    bool SetDevices(const std::vector<DiscoverableDevice>& devices);
     // Stops answering and releases the sockets; returns when the thread is gone.
     void Stop();
 
@@ -53,7 +53,7 @@ public:
 
 private:
     struct Device;
-    static bool OpenDevices(const std::vector<SimulatedDevice>& devices, std::vector<std::unique_ptr<Device>>& opened);
+    static bool OpenDevices(const std::vector<DiscoverableDevice>& devices, std::vector<std::unique_ptr<Device>>& opened);
     void Serve();
     void Answer(const uint8_t* probe, size_t length, const sockaddr_in& source);
 

@@ -12,7 +12,7 @@ bool QSettingsStore::Open() {
 #ifdef _WIN32
     settings_ = std::make_unique<QSettings>(QString("HKEY_LOCAL_MACHINE\\") + kSettingsKeyPath, QSettings::NativeFormat);
 #else
-    settings_ = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, "Orvel Software", "Velmora");
+    settings_ = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, "Orvel Software", "Velmora");
 #endif
     // A file that exists but cannot be read counts as a key that cannot be opened.
     return settings_->status() != QSettings::AccessError;

@@ -14,7 +14,7 @@ struct X11WindowLookup::Connection {
     xcb_atom_t Atom(const char* name) {
         auto cookie = xcb_intern_atom(link, 0, static_cast<uint16_t>(std::strlen(name)), name);
         xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(link, cookie, nullptr);
-        xcb_atom_t atom = reply ? reply->atom : XCB_ATOM_NONE;
+        xcb_atom_t atom = reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
         std::free(reply);
         return atom;
     }

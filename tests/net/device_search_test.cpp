@@ -10,16 +10,16 @@
 
 using namespace tarnwell;
 using tarnwell::sim::DiscoveryResponder;
-using tarnwell::sim::SimulatedDevice;
+using tarnwell::sim::DiscoverableDevice;
 
 namespace {
 
 const std::string kLibraryPath = TARNWELL_BINARY_DIR "/bin/libtarnwell_devsearch.so";
 
-std::vector<SimulatedDevice> FourDevices() {
-    std::vector<SimulatedDevice> devices;
+std::vector<DiscoverableDevice> FourDevices() {
+    std::vector<DiscoverableDevice> devices;
     for (int i = 0; i < 4; ++i) {
-        SimulatedDevice device;
+        DiscoverableDevice device;
         device.address = "127.0.0." + std::to_string(20 + i);
         device.webPort = 8080 + i;
         device.dataPort = i == 3 ? -1 : 10002;
@@ -162,7 +162,7 @@ TEST(SearchResultReader, TextsEndAtTheirSlotAndPortsAreSigned) {
 
 TEST(DiscoveryResponder, RefusesDevicesOffLoopback) {
     DiscoveryResponder responder;
-    SimulatedDevice device;
+    DiscoverableDevice device;
     device.address = "192.0.2.5";
     EXPECT_FALSE(responder.Start({device}, 0));
     EXPECT_FALSE(responder.IsRunning());

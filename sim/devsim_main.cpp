@@ -1,0 +1,87 @@
+// tarnwell-devsim: simulated devices on loopback for trying the console, line
+// set-ups and packages without hardware. Runs until interrupted.
+#include "sim/devsim_options.h"
+#include "sim/discovery_responder.h"
+#include "sim/simulated_device.h"
+#include "sim/web_cgi_server.h"
+
+#include <csignal>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <mutex>
+#include <pthread.h>
+
+using namespace tarnwell::sim;
+
+int main(int argc, char** argv) {
+    // Every thread started below inherits the blocked signals, so the stop
+    // request reaches the sigwait at the end and nothing else.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    std::string error;
+    auto options = ParseDevsimOptions(argc, argv, error);
+    if (!options) {
+        std::fprintf(stderr, "tarnwell-devsim: %s\n%s", error.c_str(), kDevsimUsage);
+        return 2;
+    }
+    std::mutex logLock;
+    std::ofstream logFile;
+    if (!options->logPath.empty()) {
+        logFile.open(options->logPath, std::ios::app);
+        if (!logFile) {
+            std::fprintf(stderr, "tarnwell-devsim: cannot write %s\n", options->logPath.c_str());
+            return 1;
+        }
+    }
+    auto log = [&](const std::string& line) {
+        std::lock_guard lock(logLock);
+        if (logFile.is_open()) logFile << line << '\n' << std::flush;
+        else std::printf("%s\n", line.c_str()), std::fflush(stdout);
+    };
+
+    std::vector<std::unique_ptr<SimulatedDevice>> devices;
+    std::vector<std::unique_ptr<WebCgiServer>> webServers;
+    std::vector<DiscoverableDevice> discoverable;
+    for (int i = 0; i < options->count; ++i) {
+        DeviceProfile profile = options->profile;
+        profile.address = NthAddress(options->firstAddress, i);
+        auto device = std::make_unique<SimulatedDevice>(profile);
+        device->SetLogSink(log);
+        if (!device->Start()) {
+            std::fprintf(stderr, "tarnwell-devsim: cannot listen on %s:%u\n", profile.address.c_str(), profile.port);
+            return 1;
+        }
+        for (const Fault& fault : options->faults) device->AddFault(fault);
+        if (options->webPort != 0) {
+            auto web = std::make_unique<WebCgiServer>();
+            if (!web->Start(profile.address, static_cast<uint16_t>(options->webPort))) {
+                std::fprintf(stderr, "tarnwell-devsim: cannot serve the web CGI on %s:%d\n", profile.address.c_str(),
+                             options->webPort);
+                return 1;
+            }
+            webServers.push_back(std::move(web));
+        }
+        char mac[18];
+        std::snprintf(mac, sizeof mac, "02:00:00:00:%02X:%02X", (i >> 8) & 0xFF, i & 0xFF);
+        discoverable.push_back({profile.address, options->webPort, profile.port, 0, "127.0.0.1", mac, "SIM-CAM"});
+        devices.push_back(std::move(device));
+    }
+    DiscoveryResponder responder;
+    if (options->discovery && !responder.Start(discoverable))
+        std::fprintf(stderr, "tarnwell-devsim: device search answers are off (cannot bind the discovery port)\n");
+
+    std::fprintf(stderr, "tarnwell-devsim: %d device(s) from %s, command port %u%s\n", options->count,
+                 options->firstAddress.c_str(), options->profile.port,
+                 options->webPort ? (", web port " + std::to_string(options->webPort)).c_str() : "");
+    int received = 0;
+    sigwait(&stopSignals, &received);
+    responder.Stop();
+    for (auto& device : devices) device->Stop();
+    for (auto& web : webServers) web->Stop();
+    return 0;
+}
