@@ -8,6 +8,7 @@
 #include "app/console_ui.h"
 #include "protocol/channel_limits.h"
 #include "protocol/device_reply.h"
+#include "web/http_cgi_client.h"
 
 #include <array>
 #include <atomic>
@@ -128,6 +129,7 @@ public:
     std::atomic<int> languageMatched{0};
     std::atomic<int> replyStatus{0}; // verdict of the last UI-thread exchange
     ChannelLimits channelLimits;
+    HttpLimits httpLimits; // the serial setting's web CGI exchange
 
 private:
     ConsoleUi& ui_;

@@ -166,21 +166,34 @@ private:
         const DeviceProfile& profile = device_.profile_;
         std::vector<uint8_t> picture = profile.capturePicture.empty() ? MakeBitmap(64, 48, 8) : profile.capturePicture;
         uint32_t announced = profile.captureAnnouncedLength.value_or(static_cast<uint32_t>(picture.size()));
-        if (!Answer(exchange.code, MakeReply(218, announced, 1)) || refused_) return;
+        if (!Answer(exchange.code, MakeReply(218, announced, 1)) || refused_ || silenced_) return;
         size_t limit = std::min(picture.size(), profile.captureCutAfter.value_or(picture.size()));
+        limit = std::min(limit, profile.captureStallAfter.value_or(limit));
+        if (resetAfter_) limit = std::min(limit, resetAfter_->afterBytes);
         for (size_t sent = 0; sent < limit;) {
             size_t piece = std::min(profile.capturePiece, limit - sent);
             if (!socket_.SendAll(picture.data() + sent, piece)) return;
             sent += piece;
             std::this_thread::sleep_for(1ms);
         }
-        if (profile.captureCutAfter) alive_ = false;
+        if (resetAfter_) {
+            // Give the bytes time to reach the tool before the reset discards them.
+            std::this_thread::sleep_for(100ms);
+            CutHere(resetAfter_->afterBytes);
+        } else if (profile.captureCutAfter) {
+            alive_ = false;
+        }
+        // A stalled device holds the connection until the tool gives up.
     }
 
     // Sends a reply unless a fault says otherwise; false when the connection ended.
     bool Answer(uint8_t code, std::vector<uint8_t> reply) {
         refused_ = false;
-        if (FaultFor(code, FaultKind::StaySilent)) return true;
+        silenced_ = false;
+        if (FaultFor(code, FaultKind::StaySilent)) {
+            silenced_ = true;
+            return true;
+        }
         if (auto slow = FaultFor(code, FaultKind::AnswerSlowly)) std::this_thread::sleep_for(slow->delay);
         if (FaultFor(code, FaultKind::RefuseStep)) {
             reply[8] = 0;
@@ -264,6 +277,7 @@ private:
     bool alive_ = true;
     bool reset_ = false;
     bool refused_ = false;
+    bool silenced_ = false;
     size_t payloadRead_ = 0;
     std::optional<Fault> closeAfter_;
     std::optional<Fault> resetAfter_;

@@ -22,7 +22,7 @@ enum class FaultKind {
     CloseEarly,       // close after `afterBytes` bytes of the exchange's payload
     StaySilent,       // never answer the exchange
     AnswerSlowly,     // wait `delay` before answering
-    Reset,            // reset the connection after `afterBytes` bytes of payload
+    Reset,            // reset the connection after `afterBytes` bytes of payload (of the picture, for a capture)
     RefuseStep,       // answer the exchange with the refused flag
 };
 
@@ -49,7 +49,8 @@ struct DeviceProfile {
     std::string flashLayoutDigits = "0000000000000000";
     std::vector<uint8_t> capturePicture; // empty: a generated 8-bit bitmap
     size_t capturePiece = 1000;          // the picture goes out in pieces of this size
-    std::optional<size_t> captureCutAfter;
+    std::optional<size_t> captureCutAfter;   // close after this many picture bytes
+    std::optional<size_t> captureStallAfter; // after this many, send nothing more but keep the connection
     std::optional<uint32_t> captureAnnouncedLength; // announce another length than the picture's
     ReadyMode readyMode = ReadyMode::Auto;
     // Data sizes of the firmware members after the install description, in

@@ -1,0 +1,48 @@
+#pragma once
+// Snapshot capture: the file a picture is saved under, the bounds that keep an
+// untrusted device from exhausting the workstation, and the copy of the
+// picture stream into the file. The console handlers OnCapture and
+// OnBrowseCaptureFolder are built on these.
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "app/console_fields.h"
+
+namespace tarnwell {
+
+class TcpSocket;
+
+// Real snapshots are a few MiB at most; a larger announcement is a broken or
+// hostile device, refused before a file is created.
+inline constexpr int32_t kMaxCaptureLength = 64 * 1024 * 1024;
+
+// "%04d%02d%02d_%02d%02d%02d" of the given local time.
+std::string CaptureTimestamp(const LocalDateTime& at);
+
+// "<folder>/<address>_<timestamp>.bmp", or "<address>_<timestamp>.bmp" in the
+// current directory when the folder is empty.
+std::string CaptureFileName(const std::string& folder, const std::string& deviceAddressText,
+                            const LocalDateTime& at);
+
+// A folder that may not hold snapshots: the filesystem root, or a drive root
+// such as "C:\" on a Windows build.
+bool IsRootFolder(const std::string& path);
+
+enum class PictureEnd {
+    Complete,    // every announced byte arrived
+    Closed,      // the device closed or reset the connection first
+    TimedOut,    // the device stopped sending for longer than the receive limit
+    WriteFailed, // the file refused bytes; receiving stopped
+};
+
+struct PictureCopy {
+    PictureEnd end = PictureEnd::Complete;
+    uint64_t received = 0; // bytes that arrived, all of them written unless WriteFailed
+};
+
+// Receives at most `length` bytes and appends exactly what arrives to `file`
+// as it arrives. Each receive is bounded by the socket's receive limit.
+PictureCopy ReceivePicture(TcpSocket& connection, std::FILE* file, uint64_t length);
+
+} // namespace tarnwell
