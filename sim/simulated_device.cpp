@@ -288,7 +288,7 @@ SimulatedDevice::SimulatedDevice(DeviceProfile profile) : profile_(std::move(pro
 SimulatedDevice::~SimulatedDevice() { Stop(); }
 
 bool SimulatedDevice::OpenListener() {
-    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0) return false;
     int yes = 1;
     ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
@@ -363,9 +363,11 @@ void SimulatedDevice::AcceptLoop() {
             continue;
         }
         if ((entries[1].revents & POLLIN) == 0) continue;
+        // Accepted under the lock, so WaitUntilIdle never sees a connection
+        // that has left the queue but has no session yet.
+        std::lock_guard lock(mutex_);
         int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
         if (fd < 0) continue;
-        std::lock_guard lock(mutex_);
         int ordinal = ++connections_;
         connectionBytes_.emplace_back();
         // A refused next connection: close the port before the tool can reach it.

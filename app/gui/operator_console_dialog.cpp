@@ -99,6 +99,9 @@ void OperatorConsoleDialog::WireCommands() {
     OnCommand(IdUpdateTime, &OperatorConsole::OnUpdateTime);
     OnCommand(IdIncrementMac, &OperatorConsole::OnIncrementMac);
     OnCommand(IdTestLink, &OperatorConsole::TestLink);
+    OnCommand(IdBrowseCaptureFolder, &OperatorConsole::OnBrowseCaptureFolder);
+    OnCommand(IdCapture, &OperatorConsole::OnCapture);
+    OnCommand(IdSetSerial, &OperatorConsole::OnSetSerial);
 }
 
 void OperatorConsoleDialog::closeEvent(QCloseEvent* event) {

@@ -1,7 +1,6 @@
 #pragma once
 // A console and a simulated device for the web and media handlers.
 #include "app/bilingual_text.h"
-#include "support/arp_purge_stand_in.h"
 #include "support/console_fixture.h"
 #include "support/temp_dir.h"
 
@@ -20,7 +19,6 @@ private:
 class MediaFixture : public ConsoleFixture {
 protected:
     MediaFixture() {
-        LinkArpPurgeStandIn();
         console.channelLimits.reply = std::chrono::milliseconds(800);
         console.httpLimits = {Milliseconds{800}, Milliseconds{800}, Milliseconds{800}};
     }
