@@ -23,6 +23,12 @@ int main(int argc, char** argv) {
     sigaddset(&stopSignals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--help") {
+            std::fputs(kDevsimUsage, stdout);
+            return 0;
+        }
+    }
     std::string error;
     auto options = ParseDevsimOptions(argc, argv, error);
     if (!options) {

@@ -1,6 +1,8 @@
 #include "app/gui/operator_console_dialog.h"
 
 #include "app/console_lists.h"
+#include "app/gui/about_dialog.h"
+#include "app/gui/console_message_channel.h"
 #include "app/gui/console_icon.h"
 #include "app/gui/ipv4_address_edit.h"
 #include "app/gui/prompts.h"
@@ -9,6 +11,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCursor>
 #include <QCoreApplication>
 #include <QDateEdit>
 #include <QDesktopServices>
@@ -16,6 +19,8 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QShortcut>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -25,6 +30,15 @@
 namespace tarnwell {
 
 namespace {
+
+constexpr int kAboutCommand = 16;
+constexpr unsigned kTrayMessage = 0x467;
+constexpr int kShowCommand = 1124;
+constexpr int kAboutMenuCommand = 1125;
+constexpr int kExitCommand = 1126;
+constexpr quintptr kLeftButtonDown = 0x201;
+constexpr quintptr kLeftButtonDoubleClick = 0x203;
+constexpr quintptr kRightButtonDown = 0x204;
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 std::string S(const QString& text) { return text.toStdString(); }
@@ -84,6 +98,63 @@ void OperatorConsoleDialog::OnInitDialog() {
     connect(&timer_, &QTimer::timeout, this, [this] { console_.OnTimer(); });
     timer_.start(1000);
     WireCommands();
+
+    // The system menu's about entry: in the window's context menu and on F1.
+    QString aboutLabel = Q(UiTranslator::Instance().LoadText(101));
+    if (!aboutLabel.isEmpty()) {
+        auto* about = new QAction(aboutLabel, this);
+        connect(about, &QAction::triggered, this, [this] { OnSysCommand(kAboutCommand); });
+        auto* separator = new QAction(this);
+        separator->setSeparator(true);
+        addAction(separator);
+        addAction(about);
+        setContextMenuPolicy(Qt::ActionsContextMenu);
+        new QShortcut(QKeySequence(Qt::Key_F1), this, [this] { OnSysCommand(kAboutCommand); });
+    }
+    messages_ = new ConsoleMessageChannel(
+        [this](unsigned message, quintptr first, quintptr second) {
+            if (message == kTrayMessage) OnTrayNotify(first, second);
+        },
+        this);
+}
+
+void OperatorConsoleDialog::OnSysCommand(int commandId) {
+    if ((commandId & ~0xF) != kAboutCommand) return;
+    AboutDialog about(this);
+    about.exec();
+}
+
+int OperatorConsoleDialog::OnTrayNotify(quintptr, quintptr second) {
+    if (second == kLeftButtonDown || second == kLeftButtonDoubleClick) OnShowConsole();
+    else if (second == kRightButtonDown) ShowPopupMenu();
+    return 0;
+}
+
+void OperatorConsoleDialog::OnShowConsole() {
+    show();
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+int OperatorConsoleDialog::ShowPopupMenu() {
+    QMenu menu(this);
+    QAction* showEntry = menu.addAction("Show");
+    QAction* aboutEntry = menu.addAction("About");
+    menu.addSeparator();
+    QAction* exitEntry = menu.addAction("Exit");
+    activateWindow();
+    QAction* chosen = menu.exec(QCursor::pos());
+    if (chosen == showEntry) {
+        OnShowConsole();
+        return kShowCommand;
+    }
+    if (chosen == aboutEntry) {
+        OnSysCommand(kAboutCommand);
+        return kAboutMenuCommand;
+    }
+    // "Exit" carries no action: the console keeps running.
+    return chosen == exitEntry ? kExitCommand : 0;
 }
 
 void OperatorConsoleDialog::OnCommand(int controlId, void (OperatorConsole::*handler)()) {

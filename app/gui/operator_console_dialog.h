@@ -55,6 +55,15 @@ public:
     // The caption of message and question boxes: the program's name.
     static QString ApplicationName();
 
+    // Window chrome. The about entry (command 16) sits in the window's
+    // context menu and on F1, standing for the system menu entry.
+    void OnSysCommand(int commandId);
+    // The notification-area style message 0x467: `second` is a mouse message.
+    int OnTrayNotify(quintptr first, quintptr second);
+    void OnShowConsole();
+    // The "Show" / "About" / "Exit" menu at the cursor; returns the chosen command or 0.
+    int ShowPopupMenu();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
@@ -70,6 +79,7 @@ private:
     OperatorConsole console_;
     SettingsStore& settings_;
     QTimer timer_;
+    class ConsoleMessageChannel* messages_ = nullptr;
 };
 
 } // namespace tarnwell

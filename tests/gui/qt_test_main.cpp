@@ -13,6 +13,7 @@ int main(int argc, char** argv) {
     if (::mkdtemp(folder) == nullptr) return 1;
     ::setenv("XDG_CONFIG_HOME", folder, 1);
     ::setenv("XDG_DATA_HOME", folder, 1);
+    ::setenv("XDG_RUNTIME_DIR", folder, 1);
     QApplication application(argc, argv);
     application.setApplicationName("tarnwell");
     tarnwell::test::RecordingPrompts prompts;
