@@ -128,7 +128,7 @@ void OperatorConsole::UpgradeFirmware(const std::string& packagePath, const std:
 
         // Read before anything of the member goes out: a device must never get
         // a member announced and then cut short or filled with garbage.
-        std::vector<uint8_t> data;
+        MemberBytes data;
         MemberRead read = ReadMemberData(packagePath, member, data);
         if (read != MemberRead::Complete) {
             ShowBilingualMessage(MemberReadFailure(read));
@@ -165,8 +165,7 @@ void OperatorConsole::UpgradeFirmware(const std::string& packagePath, const std:
         verdict.replyStatus = 0;
         // An empty member has nothing to send; SendFile would call that an error.
         if (!data.empty()) SendFile(connection, data.data(), data.size());
-        data.clear();
-        data.shrink_to_fit();
+        data.Release();
 
         connection.SetReceiveLimit(channelLimits.replyAfterFirmwareData);
         DeviceReply answer = ReceiveDeviceReply(connection);

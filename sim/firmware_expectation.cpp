@@ -23,8 +23,9 @@ std::optional<FirmwareExpectation> ExpectFirmwareFromPackage(const std::string& 
     if (CheckUpgradePackage(packagePath, table) == 0) return std::nullopt;
     FirmwareExpectation expected;
     for (size_t i = 0; i < table.size() && table[i].present; ++i) {
-        std::vector<uint8_t> data;
-        if (ReadMemberData(packagePath, table[i], data) != MemberRead::Complete) return std::nullopt;
+        MemberBytes read;
+        if (ReadMemberData(packagePath, table[i], read) != MemberRead::Complete) return std::nullopt;
+        std::vector<uint8_t> data(read.data(), read.data() + read.size());
         if (i == 0)
             expected.installDescription = std::move(data);
         else

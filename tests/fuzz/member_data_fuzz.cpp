@@ -54,13 +54,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     for (const auto& member : table) {
         if (!member.present) break;
-        std::vector<uint8_t> bytes;
+        tarnwell::MemberBytes bytes;
         if (tarnwell::ReadMemberData(path, member, bytes) != tarnwell::MemberRead::Complete) std::abort();
         if (bytes.size() != member.size) std::abort();
         if (member.size > 0 && std::memcmp(bytes.data(), data + member.dataOffset, member.size) != 0) std::abort();
     }
     // A member past the end of the file is never handed back short.
-    std::vector<uint8_t> bytes;
+    tarnwell::MemberBytes bytes;
     tarnwell::PackageMember beyond{1, 2, static_cast<uint32_t>(size), 1};
     if (tarnwell::ReadMemberData(path, beyond, bytes) != tarnwell::MemberRead::Short || !bytes.empty()) std::abort();
     ::close(fd);
