@@ -29,6 +29,36 @@ BilingualText MemberReadFailure(MemberRead outcome) {
     return {"升级文件读取失败,文件可能已被改动!", "The update file can no longer be read; it may have changed!"};
 }
 
+// The handshake, on a connection of its own; false when the upgrade must end.
+bool UpgradeHandshake(OperatorConsole& console, const std::string& address) {
+    TcpSocket connection;
+    if (console.OpenCommandChannel(connection, address, "连接失败 1!") != ConnectOutcome::Connected) return false;
+    CommandBlock handshake(CmdUpgradeHandshake);
+    handshake.ParameterBigEndian(8);
+    if (!connection.SendAll(handshake.Bytes().data(), handshake.Bytes().size())) {
+        console.ShowBilingualMessage("发送数据失败1", "Send data error!");
+        return false;
+    }
+    CommandBytes version = MakeVersionBlock();
+    if (!connection.SendAll(version.data(), version.size())) {
+        console.ShowBilingualMessage("发送数据失败", "Send data error!");
+        return false;
+    }
+    DeviceReply reply = ReceiveDeviceReply(connection);
+    if (!reply.Arrived()) {
+        // Without a word the operator would be left wondering whether anything ran.
+        console.ShowBilingualMessage("没有接收到命令数据", "Can't Accept Command Data");
+        return false;
+    }
+    ReplyVerdict verdict;
+    console.DecodeReply(reply, verdict);
+    if (verdict.replyStatus == 2) {
+        console.ShowBilingualMessage("升级协议版本不合", "UpdateTool's protocol version not applicable!");
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 void OperatorConsole::StartFirmwareUpgrade() {
@@ -76,40 +106,9 @@ void OperatorConsole::UpgradeFirmware(const std::string& packagePath, const std:
         return;
     }
 
-    // Handshake on a connection of its own.
-    {
-        TcpSocket connection;
-        if (OpenCommandChannel(connection, address, "连接失败 1!") != ConnectOutcome::Connected) {
-            busyWorker = false;
-            return;
-        }
-        CommandBlock handshake(CmdUpgradeHandshake);
-        handshake.ParameterBigEndian(8);
-        if (!connection.SendAll(handshake.Bytes().data(), handshake.Bytes().size())) {
-            ShowBilingualMessage("发送数据失败1", "Send data error!");
-            busyWorker = false;
-            return;
-        }
-        CommandBytes version = MakeVersionBlock();
-        if (!connection.SendAll(version.data(), version.size())) {
-            ShowBilingualMessage("发送数据失败", "Send data error!");
-            busyWorker = false;
-            return;
-        }
-        ReplyVerdict verdict;
-        DeviceReply reply = ReceiveDeviceReply(connection);
-        if (!reply.Arrived()) {
-            // Without a word the operator would be left wondering whether anything ran.
-            ShowBilingualMessage("没有接收到命令数据", "Can't Accept Command Data");
-            busyWorker = false;
-            return;
-        }
-        DecodeReply(reply, verdict);
-        if (verdict.replyStatus == 2) {
-            ShowBilingualMessage("升级协议版本不合", "UpdateTool's protocol version not applicable!");
-            busyWorker = false;
-            return;
-        }
+    if (!UpgradeHandshake(*this, address)) {
+        busyWorker = false;
+        return;
     }
     ui_.EnableControl(IdUpdateBios, false);
 
