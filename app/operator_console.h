@@ -8,6 +8,7 @@
 #include "app/console_ui.h"
 #include "protocol/channel_limits.h"
 #include "protocol/device_reply.h"
+#include "protocol/upgrade_pauses.h"
 #include "web/http_cgi_client.h"
 
 #include <array>
@@ -84,7 +85,11 @@ public:
     void TestLink();
 
     // --- firmware upgrade --------------------------------------------------
+    // Checks the input and starts the worker; returns at once. While a worker
+    // runs it only shows the busy message.
     void StartFirmwareUpgrade();
+    // The worker's body, on its own copies of the package path and address.
+    // Empties busyWorker at every end.
     void UpgradeFirmware(const std::string& packagePath, const std::string& address);
 
     // --- picture update ------------------------------------------------------
@@ -120,6 +125,8 @@ public:
     // --- state (names as the operations know them) -----------------------------
     std::atomic<bool> busyWorker{false};
     std::thread firmwareWorker;
+    UpgradePauses upgradePauses;
+    CuttablePause upgradeTail;
     int commandPort = 10002;
     std::string deviceAddressText;
     std::atomic<int32_t> m_nCaptureLen{0};

@@ -90,6 +90,7 @@ private:
         closeAfter_ = FaultFor(exchange.code, FaultKind::CloseEarly);
         resetAfter_ = FaultFor(exchange.code, FaultKind::Reset);
         payloadRead_ = 0;
+        answers_ = 0;
         if (CutHere(0)) {
             exchange.complete = false;
             return;
@@ -190,19 +191,22 @@ private:
     bool Answer(uint8_t code, std::vector<uint8_t> reply) {
         refused_ = false;
         silenced_ = false;
-        if (FaultFor(code, FaultKind::StaySilent)) {
+        const int answer = ++answers_;
+        if (FaultFor(code, FaultKind::StaySilent, answer)) {
             silenced_ = true;
             return true;
         }
-        if (auto slow = FaultFor(code, FaultKind::AnswerSlowly)) std::this_thread::sleep_for(slow->delay);
-        if (FaultFor(code, FaultKind::RefuseStep)) {
+        if (auto slow = FaultFor(code, FaultKind::AnswerSlowly, answer)) std::this_thread::sleep_for(slow->delay);
+        if (FaultFor(code, FaultKind::RefuseStep, answer)) {
             reply[8] = 0;
             refused_ = true;
         }
         return socket_.SendAll(reply.data(), reply.size());
     }
 
-    std::optional<Fault> FaultFor(uint8_t code, FaultKind kind) { return device_.TakeFault(ordinal_, code, kind); }
+    std::optional<Fault> FaultFor(uint8_t code, FaultKind kind, int answer = 0) {
+        return device_.TakeFault(ordinal_, code, kind, answer);
+    }
 
     // True when a close or reset fault ends the exchange at this payload position.
     bool CutHere(size_t position) {
@@ -279,6 +283,7 @@ private:
     bool refused_ = false;
     bool silenced_ = false;
     size_t payloadRead_ = 0;
+    int answers_ = 0; // answers given in the current exchange
     std::optional<Fault> closeAfter_;
     std::optional<Fault> resetAfter_;
 };
@@ -429,10 +434,11 @@ void SimulatedDevice::ResumeListening() {
     resumeAt_ = {};
 }
 
-std::optional<Fault> SimulatedDevice::TakeFault(int connection, int code, FaultKind kind) {
+std::optional<Fault> SimulatedDevice::TakeFault(int connection, int code, FaultKind kind, int answer) {
     std::lock_guard lock(mutex_);
     for (auto it = faults_.begin(); it != faults_.end(); ++it) {
         if (it->kind != kind) continue;
+        if (it->answer != 0 && it->answer != answer) continue;
         if (it->connection != 0 && it->connection != connection) continue;
         if (it->code != -1 && it->code != code) continue;
         Fault fault = *it;

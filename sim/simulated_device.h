@@ -32,6 +32,7 @@ struct Fault {
     int code = -1;      // command code it applies to; -1 for any
     size_t afterBytes = 0;
     std::chrono::milliseconds delay{0};
+    int answer = 0; // 1-based answer within the exchange it applies to; 0 for any
 };
 
 // How the device tells the two uses of the 0xC7 command apart.
@@ -103,7 +104,7 @@ private:
     class Session;
     void AcceptLoop();
     bool OpenListener();
-    std::optional<Fault> TakeFault(int connection, int code, FaultKind kind);
+    std::optional<Fault> TakeFault(int connection, int code, FaultKind kind, int answer = 0);
     void Record(const Exchange& exchange);
 
     DeviceProfile profile_;
