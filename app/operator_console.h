@@ -70,7 +70,8 @@ public:
                                       const char* chineseConnectFailure);
     void SendCmdReadyUpgrade(TcpSocket& connection);
     void SendFileAttr(TcpSocket& connection, uint32_t type, uint32_t size);
-    void SendFile(TcpSocket& connection, const uint8_t* data, size_t length);
+    // True when every byte was handed to the connection.
+    bool SendFile(TcpSocket& connection, const uint8_t* data, size_t length);
     int DecodeReply(const DeviceReply& reply, ReplyVerdict& verdict);
 
     // --- device setting commands -----------------------------------------

@@ -22,13 +22,29 @@ void OperatorConsole::UpdateAll() {
         item();
         ran = true;
     };
+    runIfChecked(IdCheckPicture, [&] { UpdatePicture(); });
     runIfChecked(IdCheckLanguage, [&] { UpdateLanguage(); });
     runIfChecked(IdCheckMac, [&] { SetMacAddress(); });
     runIfChecked(IdCheckVideoStandard, [&] { SetVideoStandard(); });
     runIfChecked(IdCheckTime, [&] { SetDeviceTime(); });
+    // Last: the upgrade goes on in its worker after this returns.
+    runIfChecked(IdCheckFirmware, [&] { StartFirmwareUpgrade(); });
     if (ran) ShowBilingualMessage("升成完成", "Update Complete");
     if (ui_.IsChecked(IdCheckLanguage) && !ui_.IsChecked(IdCheckFirmware) && ui_.AskYesNo(RebootQuestion()))
         RebootDevice();
+}
+
+void OperatorConsole::OnUpdateBios() {
+    ReadDeviceAddress();
+    PurgeArpEntry();
+    // The worker reports its progress and its end itself.
+    StartFirmwareUpgrade();
+}
+
+void OperatorConsole::OnUpdatePicture() {
+    ReadDeviceAddress();
+    PurgeArpEntry();
+    if (UpdatePicture() != 0) RebootDevice();
 }
 
 void OperatorConsole::OnUpdateLanguage() {

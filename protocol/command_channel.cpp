@@ -31,7 +31,7 @@ void OperatorConsole::SendFileAttr(TcpSocket& connection, uint32_t type, uint32_
         ShowBilingualMessage("SendFileAttr 发送数据失败!", "SendFileAttr Send data error");
 }
 
-void OperatorConsole::SendFile(TcpSocket& connection, const uint8_t* data, size_t length) {
+bool OperatorConsole::SendFile(TcpSocket& connection, const uint8_t* data, size_t length) {
     constexpr size_t kChunk = 1500;
     size_t sent = 0;
     int shownPosition = -1;
@@ -40,7 +40,7 @@ void OperatorConsole::SendFile(TcpSocket& connection, const uint8_t* data, size_
         // A partial send is finished before the next chunk, so no byte is skipped.
         if (chunk == 0 || !connection.SendAll(data + sent, chunk)) {
             ShowBilingualMessage("发送数据失败!", "SendFile Send data error");
-            return;
+            return false;
         }
         sent += chunk;
         int position = static_cast<int>(static_cast<uint64_t>(sent) * 100 / length);
@@ -50,6 +50,7 @@ void OperatorConsole::SendFile(TcpSocket& connection, const uint8_t* data, size_
             shownPosition = position;
         }
     } while (sent < length);
+    return true;
 }
 
 } // namespace tarnwell

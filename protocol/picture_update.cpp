@@ -6,7 +6,6 @@
 #include "image/logo_package_builder.h"
 #include "platform/tcp_socket.h"
 #include "platform/work_folder.h"
-#include "protocol/checked_file_send.h"
 #include "protocol/command_block.h"
 #include "protocol/file_size.h"
 
@@ -90,7 +89,7 @@ int OperatorConsole::SendLogoImage() {
     }
     // A device that went away mid-transfer has been told of by the send itself;
     // it must not be followed by a report of success.
-    const bool sent = SendFileChecked(*this, connection, image.data(), image.size());
+    const bool sent = SendFile(connection, image.data(), image.size());
     connection.Close();
     ui_.SetProgress(0);
     if (!sent) return 0;

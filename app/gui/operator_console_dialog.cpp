@@ -7,6 +7,7 @@
 #include "app/gui/ipv4_address_edit.h"
 #include "app/gui/prompts.h"
 #include "app/settings_store.h"
+#include "net/gui/console_device_search.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -61,8 +62,9 @@ LocalDateTime FromQt(const QDate& date, const QTime& time) {
 
 } // namespace
 
-OperatorConsoleDialog::OperatorConsoleDialog(SettingsStore& settings, QWidget* parent)
-    : QDialog(parent), console_(*this), settings_(settings) {
+OperatorConsoleDialog::OperatorConsoleDialog(SettingsStore& settings, DeviceSearchLibrary* searchLibrary,
+                                             QWidget* parent)
+    : QDialog(parent), console_(*this), settings_(settings), searchLibrary_(searchLibrary) {
     setWindowIcon(ConsoleIcon());
     built_ = BuildDialog(*this, BuiltInDialogTemplate(102));
     OnInitDialog();
@@ -173,6 +175,15 @@ void OperatorConsoleDialog::WireCommands() {
     OnCommand(IdBrowseCaptureFolder, &OperatorConsole::OnBrowseCaptureFolder);
     OnCommand(IdCapture, &OperatorConsole::OnCapture);
     OnCommand(IdSetSerial, &OperatorConsole::OnSetSerial);
+    OnCommand(IdBrowseFirmware, &OperatorConsole::OnBrowseFirmware);
+    OnCommand(IdBrowsePicture, &OperatorConsole::OnBrowsePicture);
+    OnCommand(IdUpdateBios, &OperatorConsole::OnUpdateBios);
+    OnCommand(IdUpdatePicture, &OperatorConsole::OnUpdatePicture);
+    if (auto* search = ControlAs<QPushButton>(IdSearch)) {
+        connect(search, &QPushButton::clicked, this, [this] {
+            if (searchLibrary_ != nullptr) SearchFromConsole(*this, *searchLibrary_);
+        });
+    }
 }
 
 void OperatorConsoleDialog::closeEvent(QCloseEvent* event) {

@@ -14,11 +14,14 @@
 namespace tarnwell {
 
 class SettingsStore;
+class DeviceSearchLibrary;
 
 class OperatorConsoleDialog : public QDialog, public ConsoleUi, public LocalisableDialog {
     Q_OBJECT
 public:
-    explicit OperatorConsoleDialog(SettingsStore& settings, QWidget* parent = nullptr);
+    // Without a search library the Search button does nothing (tests).
+    explicit OperatorConsoleDialog(SettingsStore& settings, DeviceSearchLibrary* searchLibrary = nullptr,
+                                   QWidget* parent = nullptr);
     ~OperatorConsoleDialog() override;
 
     OperatorConsole& Console() { return console_; }
@@ -78,6 +81,7 @@ private:
     BuiltDialog built_;
     OperatorConsole console_;
     SettingsStore& settings_;
+    DeviceSearchLibrary* searchLibrary_ = nullptr;
     QTimer timer_;
     class ConsoleMessageChannel* messages_ = nullptr;
 };
