@@ -6,22 +6,17 @@
 #include <string>
 #include <vector>
 
+#include "sdk/device_search_protocol.h"
+
 namespace tarnwell {
 
-inline constexpr size_t kDeviceSearchRecordSize = 164;
+inline constexpr size_t kDeviceSearchRecordSize = devsearch::kRecordSize;
 inline constexpr size_t kMaxDeviceSearchRecords = 200;
 inline constexpr size_t kSearchResultBufferSize = kDeviceSearchRecordSize * kMaxDeviceSearchRecords; // 32800
 inline constexpr int32_t kSearchTimeLimitMs = 4000;
 
-struct DeviceSearchRecord {
-    std::string address;
-    int32_t dataPort = 0;
-    int32_t webPort = 0;
-    int32_t mobilePort = 0;
-    std::string gateway;
-    std::string mac;
-    std::string deviceType;
-};
+// The fields of one record, as the device-search library writes them.
+using DeviceSearchRecord = devsearch::DeviceFields;
 
 // One record from its 164-byte slot; each text ends at its zero byte or at the
 // end of its slot, whichever comes first.

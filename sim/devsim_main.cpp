@@ -74,7 +74,14 @@ int main(int argc, char** argv) {
         }
         char mac[18];
         std::snprintf(mac, sizeof mac, "02:00:00:00:%02X:%02X", (i >> 8) & 0xFF, i & 0xFF);
-        discoverable.push_back({profile.address, options->webPort, profile.port, 0, "127.0.0.1", mac, "SIM-CAM"});
+        DiscoverableDevice found;
+        found.address = profile.address;
+        found.webPort = options->webPort;
+        found.dataPort = profile.port;
+        found.gateway = "127.0.0.1";
+        found.mac = mac;
+        found.deviceType = "SIM-CAM";
+        discoverable.push_back(found);
         devices.push_back(std::move(device));
     }
     DiscoveryResponder responder;

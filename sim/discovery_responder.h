@@ -17,15 +17,8 @@ struct sockaddr_in;
 
 namespace tarnwell::sim {
 
-struct DiscoverableDevice {
-    std::string address; // 127.x.y.z
-    int32_t webPort = 80;
-    int32_t dataPort = 10002;
-    int32_t mobilePort = 0;
-    std::string gateway;
-    std::string mac;
-    std::string deviceType;
-};
+// One simulated device as a search finds it; its address is a 127.x.y.z one.
+using DiscoverableDevice = devsearch::DeviceFields;
 
 class DiscoveryResponder {
 public:

@@ -1,3 +1,4 @@
+#include "app/gui/localisable_built_dialog.h"
 #include "app/gui/operator_console_dialog.h"
 
 #include "app/console_lists.h"
@@ -83,7 +84,10 @@ QWidget* OperatorConsoleDialog::Control(int id) const {
 }
 
 void OperatorConsoleDialog::OnInitDialog() {
-    if (UiLanguage.load() == 1) UiTranslator::Instance().LocaliseDialogTexts(*this);
+    if (UiLanguage.load() == 1) {
+        LocalisableBuiltDialog texts(*this, built_);
+        UiTranslator::Instance().LocaliseDialogTexts(texts);
+    }
     setWindowTitle(windowTitle() + " Version " + Q(OperatorConsole::GetFileVersionText()));
     setWindowFlag(Qt::WindowMinimizeButtonHint, true);
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -357,21 +361,6 @@ std::optional<std::string> OperatorConsoleDialog::ChooseFolder(const std::string
 
 void OperatorConsoleDialog::OpenWithDesktop(const std::string& path) {
     OnUiThread([&] { QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(Q(path)).absoluteFilePath())); });
-}
-
-void OperatorConsoleDialog::SetCaption(const std::string& text) { setWindowTitle(Q(text)); }
-
-std::vector<LocalisableDialog::Child> OperatorConsoleDialog::ChildrenInZOrder() const {
-    std::vector<Child> children;
-    for (const auto& [id, widget] : built_.zOrder)
-        children.push_back({id, qobject_cast<QLineEdit*>(widget) != nullptr || qobject_cast<Ipv4AddressEdit*>(widget) != nullptr});
-    return children;
-}
-
-void OperatorConsoleDialog::SetChildText(size_t index, const std::string& text) {
-    QWidget* widget = built_.zOrder.at(index).second;
-    if (auto* button = qobject_cast<QAbstractButton*>(widget)) button->setText(Q(text));
-    else if (auto* label = qobject_cast<QLabel*>(widget)) label->setText(Q(text));
 }
 
 } // namespace tarnwell

@@ -16,7 +16,7 @@ namespace tarnwell {
 class SettingsStore;
 class DeviceSearchLibrary;
 
-class OperatorConsoleDialog : public QDialog, public ConsoleUi, public LocalisableDialog {
+class OperatorConsoleDialog : public QDialog, public ConsoleUi {
     Q_OBJECT
 public:
     // Without a search library the Search button does nothing (tests).
@@ -50,10 +50,6 @@ public:
     std::optional<std::string> ChooseFolder(const std::string& title) override;
     void OpenWithDesktop(const std::string& path) override;
 
-    // LocalisableDialog
-    void SetCaption(const std::string& text) override;
-    std::vector<Child> ChildrenInZOrder() const override;
-    void SetChildText(size_t index, const std::string& text) override;
 
     // The caption of message and question boxes: the program's name.
     static QString ApplicationName();

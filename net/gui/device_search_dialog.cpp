@@ -1,6 +1,7 @@
 #include "net/gui/device_search_dialog.h"
 
 #include "app/bilingual_text.h"
+#include "app/gui/localisable_built_dialog.h"
 #include "app/gui/operator_console_dialog.h"
 #include "app/gui/prompts.h"
 #include "net/device_search_run.h"
@@ -73,7 +74,10 @@ QWidget* DeviceSearchDialog::Control(int id) const {
 }
 
 void DeviceSearchDialog::OnInitDialog() {
-    if (UiLanguage.load() == 1) UiTranslator::Instance().LocaliseDialogTexts(*this);
+    if (UiLanguage.load() == 1) {
+        LocalisableBuiltDialog texts(*this, built_);
+        UiTranslator::Instance().LocaliseDialogTexts(texts);
+    }
     InsertDeviceColumns();
     library_.Open(0, this);
     FillAdapterCombo();
@@ -164,20 +168,6 @@ void DeviceSearchDialog::keyPressEvent(QKeyEvent* event) {
 bool DeviceSearchDialog::eventFilter(QObject* watched, QEvent* event) {
     if (watched == list_->viewport() && event->type() == QEvent::MouseButtonDblClick) OnDeviceListDoubleClick();
     return QDialog::eventFilter(watched, event);
-}
-
-void DeviceSearchDialog::SetCaption(const std::string& text) { setWindowTitle(Q(text)); }
-
-std::vector<LocalisableDialog::Child> DeviceSearchDialog::ChildrenInZOrder() const {
-    std::vector<Child> children;
-    for (const auto& [id, widget] : built_.zOrder) children.push_back({id, qobject_cast<QLineEdit*>(widget) != nullptr});
-    return children;
-}
-
-void DeviceSearchDialog::SetChildText(size_t index, const std::string& text) {
-    QWidget* widget = built_.zOrder.at(index).second;
-    if (auto* button = qobject_cast<QAbstractButton*>(widget)) button->setText(Q(text));
-    else if (auto* label = qobject_cast<QLabel*>(widget)) label->setText(Q(text));
 }
 
 } // namespace tarnwell

@@ -36,7 +36,7 @@ enum DeviceListColumn {
     DeviceListColumnCount,
 };
 
-class DeviceSearchDialog : public QDialog, public LocalisableDialog {
+class DeviceSearchDialog : public QDialog {
     Q_OBJECT
 public:
     // `library` and `adapters` must outlive the dialog.
@@ -59,10 +59,6 @@ public:
     // One search from the adapter address; the list shows its devices only.
     void RunSearch();
 
-    // LocalisableDialog
-    void SetCaption(const std::string& text) override;
-    std::vector<Child> ChildrenInZOrder() const override;
-    void SetChildText(size_t index, const std::string& text) override;
 
 public slots:
     // The OK command (Enter): searches, does not close.

@@ -12,40 +12,15 @@
 #include <vector>
 
 #include "protocol/member_data.h"
+#include "input_as_file.h"
 #include "protocol/package_check.h"
 
-namespace {
-
-// The check prints its diagnostics; keep them out of the fuzzer's output.
-class QuietStdout {
-public:
-    QuietStdout() : saved_(::dup(STDOUT_FILENO)) {
-        std::fflush(stdout);
-        const int null = ::open("/dev/null", O_WRONLY);
-        ::dup2(null, STDOUT_FILENO);
-        ::close(null);
-    }
-    ~QuietStdout() {
-        std::fflush(stdout);
-        ::dup2(saved_, STDOUT_FILENO);
-        ::close(saved_);
-    }
-
-private:
-    int saved_;
-};
-
-} // namespace
+using tarnwell::fuzz::InputAsFile;
+using tarnwell::fuzz::QuietStdout;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const int fd = ::memfd_create("package", 0);
-    if (fd < 0) std::abort();
-    for (size_t done = 0; done < size;) {
-        const ssize_t n = ::write(fd, data + done, size - done);
-        if (n <= 0) std::abort();
-        done += static_cast<size_t>(n);
-    }
-    const std::string path = "/proc/self/fd/" + std::to_string(fd);
+    InputAsFile file(data, size);
+    const std::string path = file.Path();
 
     tarnwell::PackageTable table{};
     {
@@ -63,6 +38,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     tarnwell::MemberBytes bytes;
     tarnwell::PackageMember beyond{1, 2, static_cast<uint32_t>(size), 1};
     if (tarnwell::ReadMemberData(path, beyond, bytes) != tarnwell::MemberRead::Short || !bytes.empty()) std::abort();
-    ::close(fd);
     return 0;
 }

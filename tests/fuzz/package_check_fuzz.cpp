@@ -9,46 +9,15 @@
 #include <cstdlib>
 #include <string>
 
+#include "input_as_file.h"
 #include "protocol/package_check.h"
 
-namespace {
-
-// The check prints its diagnostics; keep them out of the fuzzer's output.
-class QuietStdout {
-public:
-    QuietStdout() : saved_(::dup(STDOUT_FILENO)) {
-        std::fflush(stdout);
-        const int null = ::open("/dev/null", O_WRONLY);
-        ::dup2(null, STDOUT_FILENO);
-        ::close(null);
-    }
-    ~QuietStdout() {
-        std::fflush(stdout);
-        ::dup2(saved_, STDOUT_FILENO);
-        ::close(saved_);
-    }
-
-private:
-    int saved_;
-};
-
-bool WriteAll(int fd, const uint8_t* data, size_t size) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written <= 0) return false;
-        data += written;
-        size -= static_cast<size_t>(written);
-    }
-    return true;
-}
-
-} // namespace
+using tarnwell::fuzz::InputAsFile;
+using tarnwell::fuzz::QuietStdout;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const int fd = ::memfd_create("package", 0);
-    if (fd < 0) std::abort();
-    if (!WriteAll(fd, data, size)) std::abort();
-    const std::string path = "/proc/self/fd/" + std::to_string(fd);
+    InputAsFile file(data, size);
+    const std::string path = file.Path();
 
     tarnwell::PackageTable table{};
     int result = 0;
@@ -56,7 +25,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         QuietStdout quiet;
         result = tarnwell::CheckUpgradePackage(path, table);
     }
-    ::close(fd);
 
     bool ended = false;
     for (const auto& entry : table) {
