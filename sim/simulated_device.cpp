@@ -343,9 +343,24 @@ void SimulatedDevice::Stop() {
     for (auto& session : sessions) session.join();
     if (listenFd_ >= 0) ::close(listenFd_);
     listenFd_ = -1;
+    for (int retired : retiredListeners_) ::close(retired);
+    retiredListeners_.clear();
     ::close(wakePipe_[0]);
     ::close(wakePipe_[1]);
     wakePipe_[0] = wakePipe_[1] = -1;
+}
+
+void SimulatedDevice::CloseListenerLocked() {
+    if (listenFd_ < 0) return;
+    // Shut down at once, so connects are refused from now on; the accept
+    // thread may be polling this descriptor, so it closes it itself.
+    ::shutdown(listenFd_, SHUT_RDWR);
+    if (std::this_thread::get_id() == acceptThread_.get_id()) ::close(listenFd_);
+    else retiredListeners_.push_back(listenFd_);
+    listenFd_ = -1;
+    listening_ = false;
+    char wake = 1;
+    [[maybe_unused]] ssize_t ignored = ::write(wakePipe_[1], &wake, 1);
 }
 
 void SimulatedDevice::AcceptLoop() {
@@ -359,7 +374,14 @@ void SimulatedDevice::AcceptLoop() {
                 OpenListener();
             }
         }
-        pollfd entries[2] = {{wakePipe_[0], POLLIN, 0}, {listening_ ? listenFd_ : -1, POLLIN, 0}};
+        int polled;
+        {
+            std::lock_guard lock(mutex_);
+            for (int retired : retiredListeners_) ::close(retired);
+            retiredListeners_.clear();
+            polled = listening_ ? listenFd_ : -1;
+        }
+        pollfd entries[2] = {{wakePipe_[0], POLLIN, 0}, {polled, POLLIN, 0}};
         if (::poll(entries, 2, 50) <= 0) continue;
         if (entries[0].revents != 0) {
             char drain[16];
@@ -371,6 +393,7 @@ void SimulatedDevice::AcceptLoop() {
         // Accepted under the lock, so WaitUntilIdle never sees a connection
         // that has left the queue but has no session yet.
         std::lock_guard lock(mutex_);
+        if (listenFd_ != polled) continue;
         int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
         if (fd < 0) continue;
         int ordinal = ++connections_;
@@ -380,9 +403,7 @@ void SimulatedDevice::AcceptLoop() {
                 return f.kind == FaultKind::RefuseConnection && f.connection == ordinal + 1;
             });
             refuse != faults_.end()) {
-            ::close(listenFd_);
-            listenFd_ = -1;
-            listening_ = false;
+            CloseListenerLocked();
             ++connections_; // the refused attempt keeps its ordinal
             connectionBytes_.emplace_back();
             resumeAt_ = refuse->delay.count() > 0 ? std::chrono::steady_clock::now() + refuse->delay
@@ -402,9 +423,7 @@ void SimulatedDevice::AcceptLoop() {
 void SimulatedDevice::AddFault(const Fault& fault) {
     std::lock_guard lock(mutex_);
     if (fault.kind == FaultKind::RefuseConnection && fault.connection == connections_ + 1 && listening_) {
-        ::close(listenFd_);
-        listenFd_ = -1;
-        listening_ = false;
+        CloseListenerLocked();
         ++connections_;
         connectionBytes_.emplace_back();
         resumeAt_ = fault.delay.count() > 0 ? std::chrono::steady_clock::now() + fault.delay
@@ -422,9 +441,7 @@ void SimulatedDevice::ClearFaults() {
 void SimulatedDevice::StopListening() {
     std::lock_guard lock(mutex_);
     if (!listening_) return;
-    ::close(listenFd_);
-    listenFd_ = -1;
-    listening_ = false;
+    CloseListenerLocked();
     resumeAt_ = {};
 }
 
@@ -476,8 +493,15 @@ bool SimulatedDevice::WaitUntilIdle(std::chrono::milliseconds limit) {
 }
 
 std::vector<Exchange> SimulatedDevice::Exchanges() const {
-    std::lock_guard lock(mutex_);
-    return exchanges_;
+    std::vector<Exchange> exchanges;
+    {
+        std::lock_guard lock(mutex_);
+        exchanges = exchanges_;
+    }
+    // Connections are served side by side; the order they were opened in is the tool's.
+    std::stable_sort(exchanges.begin(), exchanges.end(),
+                     [](const Exchange& a, const Exchange& b) { return a.connection < b.connection; });
+    return exchanges;
 }
 
 std::vector<Exchange> SimulatedDevice::ExchangesWithCode(uint8_t code) const {

@@ -90,6 +90,7 @@ public:
 
     // Waits until every connection made so far has been served to its end.
     bool WaitUntilIdle(std::chrono::milliseconds limit = std::chrono::milliseconds(5000));
+    // Every exchange so far, in the order the tool opened their connections.
     std::vector<Exchange> Exchanges() const;
     std::vector<Exchange> ExchangesWithCode(uint8_t code) const;
     std::vector<std::vector<uint8_t>> ConnectionBytes() const; // raw bytes received, per connection
@@ -104,6 +105,7 @@ private:
     class Session;
     void AcceptLoop();
     bool OpenListener();
+    void CloseListenerLocked();
     std::optional<Fault> TakeFault(int connection, int code, FaultKind kind, int answer = 0);
     void Record(const Exchange& exchange);
 
@@ -111,6 +113,7 @@ private:
     std::atomic<bool> running_{false};
     std::thread acceptThread_;
     int listenFd_ = -1;
+    std::vector<int> retiredListeners_; // shut down, to be closed by the accept thread
     int wakePipe_[2] = {-1, -1};
     bool listening_ = false;
     std::chrono::steady_clock::time_point resumeAt_{};
