@@ -20,7 +20,7 @@ const char kDevsimUsage[] =
     "  --flash-layout DIGITS  16 hex digits answered to the flash layout query\n"
     "  --capture FILE         picture sent to a capture (default: a generated bitmap)\n"
     "  --member-sizes A,B,... data sizes of the firmware members after Install.xml\n"
-    "  --fault SPEC           KIND[:conn=N][:code=0xNN][:after=BYTES][:delay=MS], repeatable;\n"
+    "  --fault FAULT          KIND[:conn=N][:code=0xNN][:after=BYTES][:delay=MS], repeatable;\n"
     "                         KIND is refuse, close, silent, slow, reset or refuse-step\n";
 
 std::string NthAddress(const std::string& first, int index) {
@@ -134,9 +134,9 @@ std::optional<DevsimOptions> ParseDevsimOptions(int argc, const char* const argv
             }
             options.profile.readyMode = ReadyMode::Firmware;
         } else if (option == "--fault") {
-            auto spec = value();
-            auto fault = spec ? ParseFault(*spec) : std::nullopt;
-            if (!fault) return error = "--fault: cannot read " + spec.value_or(""), std::nullopt;
+            auto faultText = value();
+            auto fault = faultText ? ParseFault(*faultText) : std::nullopt;
+            if (!fault) return error = "--fault: cannot read " + faultText.value_or(""), std::nullopt;
             options.faults.push_back(*fault);
         } else {
             error = "unknown option " + option;
