@@ -14,6 +14,10 @@ OperatorConsole::OperatorConsole(ConsoleUi& ui) : ui_(ui) {
 OperatorConsole::~OperatorConsole() {
     // Close and Escape are refused while the worker runs; this only guards
     // against the window being torn down some other way.
+    WaitForFirmwareWorker();
+}
+
+void OperatorConsole::WaitForFirmwareWorker() {
     upgradeTail.Cut();
     if (firmwareWorker.joinable()) firmwareWorker.join();
 }

@@ -89,6 +89,8 @@ public:
     // Checks the input and starts the worker; returns at once. While a worker
     // runs it only shows the busy message.
     void StartFirmwareUpgrade();
+    // Cuts the worker's last pause short and waits for it to end.
+    void WaitForFirmwareWorker();
     // The worker's body, on its own copies of the package path and address.
     // Empties busyWorker at every end.
     void UpgradeFirmware(const std::string& packagePath, const std::string& address);

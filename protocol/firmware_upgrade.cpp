@@ -74,12 +74,9 @@ void OperatorConsole::StartFirmwareUpgrade() {
         ShowBilingualMessage(kBusy);
         return;
     }
-    if (firmwareWorker.joinable()) {
-        // The previous worker has ended its work and at most sits in its last pause.
-        upgradeTail.Cut();
-        firmwareWorker.join();
-        upgradeTail.Rearm();
-    }
+    // The previous worker has ended its work and at most sits in its last pause.
+    WaitForFirmwareWorker();
+    upgradeTail.Rearm();
     // Set before the thread exists, so the worker's emptying always comes after.
     busyWorker = true;
     try {

@@ -71,7 +71,11 @@ OperatorConsoleDialog::OperatorConsoleDialog(SettingsStore& settings, DeviceSear
     OnInitDialog();
 }
 
-OperatorConsoleDialog::~OperatorConsoleDialog() = default;
+OperatorConsoleDialog::~OperatorConsoleDialog() {
+    // The worker may still be in its last pause; it must be gone while this
+    // window can still take its updates.
+    console_.WaitForFirmwareWorker();
+}
 
 QString OperatorConsoleDialog::ApplicationName() {
     QString name = QCoreApplication::applicationName();
@@ -214,6 +218,14 @@ void OperatorConsoleDialog::OnUiThread(const std::function<void()>& work) {
     QMetaObject::invokeMethod(this, work, Qt::BlockingQueuedConnection);
 }
 
+void OperatorConsoleDialog::PostToUiThread(std::function<void()> work) {
+    if (QThread::currentThread() == thread()) {
+        work();
+        return;
+    }
+    QMetaObject::invokeMethod(this, std::move(work), Qt::QueuedConnection);
+}
+
 void OperatorConsoleDialog::ShowMessage(const std::string& text) {
     OnUiThread([&] { Prompts::Current().Message(this, ApplicationName(), Q(text)); });
 }
@@ -312,7 +324,7 @@ void OperatorConsoleDialog::SetControlText(int controlId, const std::string& tex
 }
 
 void OperatorConsoleDialog::EnableControl(int controlId, bool enabled) {
-    OnUiThread([&] {
+    PostToUiThread([this, controlId, enabled] {
         if (QWidget* control = Control(controlId)) control->setEnabled(enabled);
     });
 }
@@ -336,11 +348,11 @@ int OperatorConsoleDialog::VideoStandardSelection() {
 }
 
 void OperatorConsoleDialog::SetProgress(int position) {
-    OnUiThread([&] { ControlAs<QProgressBar>(IdProgressBar)->setValue(position); });
+    PostToUiThread([this, position] { ControlAs<QProgressBar>(IdProgressBar)->setValue(position); });
 }
 
 void OperatorConsoleDialog::SetStatusLine(const std::string& text) {
-    OnUiThread([&] { ControlAs<QLabel>(IdStatusLine)->setText(Q(text)); });
+    PostToUiThread([this, text] { ControlAs<QLabel>(IdStatusLine)->setText(Q(text)); });
 }
 
 std::vector<std::string> OperatorConsoleDialog::ChooseOpenFiles(const OpenFileRequest& request) {

@@ -73,6 +73,10 @@ private:
     void OnCommand(int controlId, void (OperatorConsole::*handler)());
     // Runs `work` on the window's thread, waiting for it when called from the worker.
     void OnUiThread(const std::function<void()>& work);
+    // Runs `work` on the window's thread without waiting: the worker's progress,
+    // status and button updates. Waiting there could deadlock with a window
+    // that is itself waiting for the worker to end.
+    void PostToUiThread(std::function<void()> work);
 
     BuiltDialog built_;
     OperatorConsole console_;

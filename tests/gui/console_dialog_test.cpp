@@ -189,6 +189,7 @@ TEST_F(ConsoleDialogTest, TheWorkerReachesTheControlsThroughTheWindowThread) {
     });
     while (!done) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     worker.join();
+    QCoreApplication::processEvents();
     EXPECT_EQ(dialog.ControlAs<QProgressBar>(IdProgressBar)->value(), 42);
     EXPECT_EQ(dialog.ControlAs<QLabel>(IdStatusLine)->text(), "Update 3-10...");
     EXPECT_FALSE(dialog.Control(IdUpdateBios)->isEnabled());
