@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
-tools/build.sh build
+BUILD_TARGETS="tarnwell tarnwell-devsim tarnwell_devsearch" tools/build.sh build
 
 if [ -z "${DISPLAY:-}" ]; then
   cat <<'HINT'
