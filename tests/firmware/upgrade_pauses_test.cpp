@@ -18,7 +18,7 @@ TEST_F(UpgradeFixture, OneSecondBetweenMembers) {
     auto second = ui.When("status Update 1-10...");
     ASSERT_TRUE(first && second);
     EXPECT_GE(*second - *first, 1000ms);
-    EXPECT_LT(*second - *first, 1800ms);
+    EXPECT_LT(*second - *first, 3000ms); // one pause, not the three-second one
 }
 
 TEST_F(UpgradeFixture, NewUpgradeCutsThePreviousOnesLastPauseShort) {
@@ -33,7 +33,7 @@ TEST_F(UpgradeFixture, NewUpgradeCutsThePreviousOnesLastPauseShort) {
 
     auto before = Clock::now();
     console.StartFirmwareUpgrade();
-    EXPECT_LT(Clock::now() - before, 1s);
+    EXPECT_LT(Clock::now() - before, 5s); // far from the 20 s pause
     console.upgradeTail.Cut();
     console.firmwareWorker.join();
     ASSERT_TRUE(device->WaitUntilIdle());
