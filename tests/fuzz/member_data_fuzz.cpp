@@ -1,8 +1,5 @@
 // Any bytes as a package: every member the check enters must read back whole,
 // so the upgrade never meets a short member it was told is there.
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>

@@ -1,8 +1,5 @@
 // Any bytes as a package file: the check must stay inside its buffers and
 // leave a table that never points past the end of the file.
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
