@@ -3,6 +3,7 @@
 // boxes, the controls that are read directly, the progress bar and status
 // line, file and folder pickers. The Qt dialog implements it; tests fake it.
 // Every call may come from the firmware worker as well as from the UI thread.
+#include "app/bilingual_text.h"
 #include "app/console_fields.h"
 
 #include <array>
@@ -66,6 +67,9 @@ public:
 
     // OK-only box, no icon, the application's name as caption.
     virtual void ShowMessage(const std::string& text) = 0;
+    // Every operator message arrives here with both its texts; a window shows
+    // the one UiLanguage chooses, a headless front end may keep both.
+    virtual void ShowBilingualMessage(const BilingualText& text) { ShowMessage(text.Chosen()); }
     // OK-only box, no icon, with a caption of its own.
     virtual void ShowCaptionedMessage(const std::string& caption, const std::string& text) = 0;
     // Yes/No box with the question icon; true for Yes.

@@ -77,7 +77,7 @@ void OperatorConsole::ReadDeviceAddress() {
 }
 
 void OperatorConsole::ShowBilingualMessage(const std::string& chinese, const std::string& english) {
-    ui_.ShowMessage(UiLanguage.load() == 1 ? chinese : english);
+    ui_.ShowBilingualMessage(BilingualText{chinese, english});
 }
 
 } // namespace tarnwell
