@@ -68,15 +68,22 @@ public:
     // connect shows "Connect Failed!" / `chineseConnectFailure`.
     ConnectOutcome OpenCommandChannel(TcpSocket& connection, const std::string& address,
                                       const char* chineseConnectFailure);
+    // The same with `deviceWait` for every receive and send on the connection.
+    ConnectOutcome OpenCommandChannel(TcpSocket& connection, const std::string& address,
+                                      const char* chineseConnectFailure, Milliseconds deviceWait);
     void SendCmdReadyUpgrade(TcpSocket& connection);
     void SendFileAttr(TcpSocket& connection, uint32_t type, uint32_t size);
     // True when every byte was handed to the connection.
     bool SendFile(TcpSocket& connection, const uint8_t* data, size_t length);
     int DecodeReply(const DeviceReply& reply, ReplyVerdict& verdict);
+    // DecodeReply for the firmware worker: a language list that turns up on
+    // its connection is ignored, so no language setting starts from there.
+    int DecodeWorkerReply(const DeviceReply& reply, ReplyVerdict& verdict);
 
     // --- device setting commands -----------------------------------------
     void RebootDevice();
     void RebootDevice(const std::string& address);
+    void RebootDevice(const std::string& address, Milliseconds deviceWait);
     int UpdateLanguage();
     void QueryLanguages(TcpSocket& connection);
     int SetLanguage();

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -111,6 +112,12 @@ ssize_t TcpSocket::ReceiveSome(void* buffer, size_t length) {
         got = ::recv(fd_, buffer, length, 0);
     } while (got < 0 && errno == EINTR);
     return got;
+}
+
+size_t TcpSocket::PendingBytes() {
+    int pending = 0;
+    if (::ioctl(fd_, FIONREAD, &pending) != 0 || pending < 0) return 0;
+    return static_cast<size_t>(pending);
 }
 
 bool TcpSocket::SetReceiveLimit(Milliseconds limit) { return SetTimeoutOption(fd_, SO_RCVTIMEO, limit); }

@@ -43,6 +43,9 @@ public:
     // One receive call: bytes received, 0 when the peer closed, -1 on error or time-out.
     ssize_t ReceiveSome(void* buffer, size_t length);
 
+    // Bytes that have arrived and wait to be received; 0 when none or unknown.
+    size_t PendingBytes();
+
     // Time limits for blocking receives and sends; zero means none.
     bool SetReceiveLimit(Milliseconds limit);
     bool SetSendLimit(Milliseconds limit);

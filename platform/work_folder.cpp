@@ -29,7 +29,8 @@ std::string WorkFolderPath() {
 
 std::string WorkFilePath(const std::string& name) {
     std::string folder = WorkFolderPath();
-    return folder.empty() ? name : folder + "/" + name;
+    // Never the current directory: a work file there could overwrite the operator's files.
+    return folder.empty() ? std::string() : folder + "/" + name;
 }
 
 } // namespace tarnwell

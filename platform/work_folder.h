@@ -8,7 +8,7 @@ namespace tarnwell {
 
 // The folder's path, created when missing; empty when it cannot be created.
 std::string WorkFolderPath();
-// A file of that name inside the work folder.
+// A file of that name inside the work folder; empty when there is no folder.
 std::string WorkFilePath(const std::string& name);
 
 } // namespace tarnwell

@@ -7,6 +7,11 @@ namespace tarnwell {
 
 ConnectOutcome OperatorConsole::OpenCommandChannel(TcpSocket& connection, const std::string& address,
                                                    const char* chineseConnectFailure) {
+    return OpenCommandChannel(connection, address, chineseConnectFailure, channelLimits.reply);
+}
+
+ConnectOutcome OperatorConsole::OpenCommandChannel(TcpSocket& connection, const std::string& address,
+                                                   const char* chineseConnectFailure, Milliseconds deviceWait) {
     connection = TcpSocket::Create();
     if (!connection.IsValid()) return ConnectOutcome::NoSocket;
     if (!connection.Connect(address, DeviceCommandPort, channelLimits.connect)) {
@@ -14,8 +19,8 @@ ConnectOutcome OperatorConsole::OpenCommandChannel(TcpSocket& connection, const 
         connection.Close();
         return ConnectOutcome::Failed;
     }
-    connection.SetReceiveLimit(channelLimits.reply);
-    connection.SetSendLimit(channelLimits.reply);
+    connection.SetReceiveLimit(deviceWait);
+    connection.SetSendLimit(deviceWait);
     return ConnectOutcome::Connected;
 }
 

@@ -53,6 +53,10 @@ int OperatorConsole::UpdatePicture() {
     if (ui_.ControlText(IdPicturePathEdit).empty() || pictureFileCount <= 0) return 0;
     ReadDeviceAddress();
     const int count = std::min(pictureFileCount, kMaxLogoPictures);
+    if (WorkFolderPath().empty()) {
+        ShowBilingualMessage("无法创建工作文件夹,图片未更新", "Cannot create the work folder; the picture was not updated!");
+        return 0;
+    }
 
     // Whatever an earlier attempt left behind must not stand in for this build.
     std::remove(LogoImagePath().c_str());

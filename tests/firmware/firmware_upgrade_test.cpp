@@ -109,13 +109,15 @@ TEST_F(FirmwareUpgradeTest, RefusedHandshakeSendsNothingElseAndLeavesTheButton) 
 struct RefusalCase {
     const char* label;
     sim::Fault fault;
-    std::string message;
-    int connections; // up to and including the refused one
+    std::string message; // as the console shows it, in Chinese
+    int connections;     // up to and including the refused one
 };
 
 class RefusalTest : public FirmwareUpgradeTest, public ::testing::WithParamInterface<RefusalCase> {};
 
+// The operator reads the Chinese texts.
 TEST_P(RefusalTest, EndsWithItsMessageAndNoReboot) {
+    UiLanguage = 1;
     auto files = ThreeFiles();
     UseDevice(Expect(files)).AddFault(GetParam().fault);
     RunUpgrade(PackWithTar(files, "gnu"));
@@ -136,19 +138,18 @@ INSTANTIATE_TEST_SUITE_P(
     Device, RefusalTest,
     ::testing::Values(
         RefusalCase{"InstallDataRefused", {sim::FaultKind::RefuseStep, 2, CmdUpgradeFirstFile},
-                    "UpdateTool's program version not applicable!", 2},
-        RefusalCase{"ReadyRefused", {sim::FaultKind::RefuseStep, 3, CmdReadyUpgrade, 0, 0ms, 1}, "Update failed", 3},
+                    "升级程序版本不合", 2},
+        RefusalCase{"ReadyRefused", {sim::FaultKind::RefuseStep, 3, CmdReadyUpgrade, 0, 0ms, 1}, "升级失败", 3},
         RefusalCase{"DataRefused", {sim::FaultKind::RefuseStep, 4, CmdReadyUpgrade, 0, 0ms, 2},
-                    "Update failed after send Data", 4},
-        RefusalCase{"ReadyUnanswered", {sim::FaultKind::CloseEarly, 3, CmdReadyUpgrade, 0}, "Can't Accept Command Data",
-                    3},
+                    "发送数据后更新失败", 4},
+        RefusalCase{"ReadyUnanswered", {sim::FaultKind::CloseEarly, 3, CmdReadyUpgrade, 0}, "没有接收到命令数据", 3},
         RefusalCase{"ClosedMidMember", {sim::FaultKind::CloseEarly, 3, CmdReadyUpgrade, 3000},
-                    "Can't accpet data after send data", 3},
+                    "发送数据后没有收到反馈信息", 3},
         RefusalCase{"ResetMidMember", {sim::FaultKind::Reset, 3, CmdReadyUpgrade, 3000},
-                    "Can't accpet data after send data", 3},
+                    "发送数据后没有收到反馈信息", 3},
         RefusalCase{"SilentAfterData", {sim::FaultKind::StaySilent, 4, CmdReadyUpgrade, 0, 0ms, 2},
-                    "Can't accpet data after send data", 4},
-        RefusalCase{"MemberConnectRefused", {sim::FaultKind::RefuseConnection, 3}, "Connect Failed!", 3}),
+                    "发送数据后没有收到反馈信息", 4},
+        RefusalCase{"MemberConnectRefused", {sim::FaultKind::RefuseConnection, 3}, "连接失败2!", 3}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(FirmwareUpgradeTest, ChineseTextsWhenTheInterfaceIsChinese) {
@@ -196,7 +197,8 @@ TEST_F(FirmwareUpgradeTest, StartNeedsAPathAndAFileCount) {
     console.StartFirmwareUpgrade();
     EXPECT_FALSE(console.firmwareWorker.joinable());
     EXPECT_FALSE(console.busyWorker.load());
-    EXPECT_EQ(ui.Messages().size(), 1u);
+    // A path with no accepted selection behind it is nothing selected.
+    EXPECT_EQ(ui.Messages(), (Strings{"please select a file update Bios!", "please select a file update Bios!"}));
 }
 
 TEST_F(FirmwareUpgradeTest, WhileRunningCloseIsRefusedAndNoSecondUpgradeStarts) {

@@ -78,7 +78,7 @@ protected:
         UiLanguage = 0; // English texts read best in assertions
         console.channelLimits.connect = std::chrono::milliseconds(2000);
         console.channelLimits.reply = std::chrono::milliseconds(3000);
-        console.channelLimits.replyAfterFirmwareData = std::chrono::milliseconds(1500);
+        console.channelLimits.worker = std::chrono::milliseconds(3000);
         console.upgradePauses.betweenMembers = std::chrono::milliseconds(0);
         console.upgradePauses.beforeIdleStatus = std::chrono::milliseconds(0);
     }

@@ -61,6 +61,11 @@ TEST_F(DecodeReplyTest, FlashLayoutComesFromTheFirstDigit) {
     EXPECT_EQ(FlashLayoutFlag.load(), 0);
     console.DecodeReply(Reply(180, 0x22, "F000000000000000"), verdict);
     EXPECT_EQ(FlashLayoutFlag.load(), 15);
+    // A short text ends in its NUL, which counts like any character: 0 - 55.
+    console.DecodeReply(Reply(180, 0x22, ""), verdict);
+    EXPECT_EQ(FlashLayoutFlag.load(), (16 * -55 - 55 + 4 * 256) % 256 / 16); // 5
+    console.DecodeReply(Reply(180, 0x22, "8"), verdict);
+    EXPECT_EQ(FlashLayoutFlag.load(), (16 * 8 - 55) / 16); // 4
     FlashLayoutFlag = 0;
 }
 
