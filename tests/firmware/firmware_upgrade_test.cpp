@@ -13,9 +13,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-using Strings = std::vector<std::string>;
-
-const std::string kInstallXml = "<install><flash part=\"romfs\"/></install>\n";
 
 class FirmwareUpgradeTest : public UpgradeFixture {
 protected:

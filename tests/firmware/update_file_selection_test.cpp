@@ -14,7 +14,6 @@ using namespace tarnwell::test;
 
 namespace {
 
-using Strings = std::vector<std::string>;
 
 const std::string kPictureRefused = "The File can not uses to update the Picture (must be bmp type and 8bit attribute)";
 const std::string kFirmwareRefused = "The File can not uses to update the application";

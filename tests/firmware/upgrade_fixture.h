@@ -145,6 +145,11 @@ protected:
     std::unique_ptr<sim::SimulatedDevice> device;
 };
 
+using Strings = std::vector<std::string>;
+
+// An install description as packages carry it.
+inline const std::string kInstallXml = "<install><flash part=\"romfs\"/></install>\n";
+
 // A member's bytes that tell positions apart.
 inline std::string PatternBytes(size_t length, unsigned seed) {
     std::string out(length, '\0');

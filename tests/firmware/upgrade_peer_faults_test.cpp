@@ -11,9 +11,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-using Strings = std::vector<std::string>;
-
-const std::string kInstallXml = "<install><flash part=\"romfs\"/></install>\n";
 const std::string kAccepted = DeviceReplyBytes(215, 1);
 
 // What a well-behaved device does on each of the upgrade's connections.
