@@ -98,6 +98,12 @@ void ScriptedPeer::Play(int fd, size_t index) {
 }
 
 std::vector<std::string> ScriptedPeer::Received() {
+    // A connection the client has made may still wait in the backlog: let it be accepted.
+    for (int quiet = 0, round = 0; quiet < 3 && round < 200; ++round) {
+        pollfd pending{listener_, POLLIN, 0};
+        quiet = ::poll(&pending, 1, 0) == 0 ? quiet + 1 : 0;
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    }
     std::vector<std::thread> players;
     {
         std::lock_guard lock(mutex_);
@@ -108,9 +114,6 @@ std::vector<std::string> ScriptedPeer::Received() {
     return received_;
 }
 
-int ScriptedPeer::Connections() {
-    std::lock_guard lock(mutex_);
-    return static_cast<int>(received_.size());
-}
+int ScriptedPeer::Connections() { return static_cast<int>(Received().size()); }
 
 } // namespace tarnwell::test

@@ -44,8 +44,8 @@ public:
     uint16_t Port() const { return port_; }
     PeerScript rest{ReadBytes(32)};
 
-    // Bytes each connection received, in connection order; waits for the
-    // connections' scripts to end first.
+    // Bytes each connection received, in connection order; waits for
+    // connections still in the backlog to be taken and every script to end.
     std::vector<std::string> Received();
     int Connections();
 
