@@ -16,6 +16,8 @@ struct HttpLimits {
     Milliseconds connect{5000};
     Milliseconds sendWait{5000};  // before each send
     Milliseconds replyWait{5000};
+    // Where the bytes sent to the web server are counted; none when null.
+    std::atomic<uint64_t>* sentCounter = nullptr;
 };
 
 // Connects to `address` (dotted decimal) on `port`, giving up after limits.connect.

@@ -1,4 +1,3 @@
-#include "protocol/flash_layout_flag.h"
 #include "support/console_fixture.h"
 
 using namespace tarnwell;
@@ -56,12 +55,11 @@ TEST_F(DecodeReplyTest, UpdateFailedIsReportedWithoutStateChange) {
 TEST_F(DecodeReplyTest, FlashLayoutComesFromTheFirstDigit) {
     ReplyVerdict verdict;
     console.DecodeReply(Reply(180, 0x22, "8000000000000000"), verdict);
-    EXPECT_EQ(FlashLayoutFlag.load(), 8);
+    EXPECT_EQ(console.FlashLayoutFlag.load(), 8);
     console.DecodeReply(Reply(180, 0x22, "0100000000000000"), verdict);
-    EXPECT_EQ(FlashLayoutFlag.load(), 0);
+    EXPECT_EQ(console.FlashLayoutFlag.load(), 0);
     console.DecodeReply(Reply(180, 0x22, "F000000000000000"), verdict);
-    EXPECT_EQ(FlashLayoutFlag.load(), 15);
-    FlashLayoutFlag = 0;
+    EXPECT_EQ(console.FlashLayoutFlag.load(), 15);
 }
 
 TEST_F(DecodeReplyTest, LanguageListMatchesOnlyWholeSeparatedNames) {
