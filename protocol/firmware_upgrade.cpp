@@ -112,6 +112,8 @@ void OperatorConsole::UpgradeFirmware(const std::string& packagePath, const std:
     ReplyVerdict verdict;
     for (int index = 0; index <= kLastMemberIndex; ++index) {
         const PackageMember& member = table[static_cast<size_t>(index)];
+        ui_.SetStatusLine(MemberStatusText(index));
+        ui_.SetProgress(0);
         // A stop comes between members, so no member is ever cut short on the wire;
         // a device that has not had all of them must not be restarted.
         if (stopBeforeNextMember.load() && member.present) {
@@ -119,8 +121,6 @@ void OperatorConsole::UpgradeFirmware(const std::string& packagePath, const std:
             verdict.replyStatus = 2;
             break;
         }
-        ui_.SetStatusLine(MemberStatusText(index));
-        ui_.SetProgress(0);
 
         TcpSocket connection;
         if (OpenCommandChannel(connection, address, "连接失败2!") != ConnectOutcome::Connected) {

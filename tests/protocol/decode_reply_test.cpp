@@ -60,6 +60,10 @@ TEST_F(DecodeReplyTest, FlashLayoutComesFromTheFirstDigit) {
     EXPECT_EQ(console.FlashLayoutFlag.load(), 0);
     console.DecodeReply(Reply(180, 0x22, "F000000000000000"), verdict);
     EXPECT_EQ(console.FlashLayoutFlag.load(), 15);
+    // Another console (another unit on the line) keeps its own.
+    FakeConsoleUi otherUi;
+    OperatorConsole other(otherUi);
+    EXPECT_EQ(other.FlashLayoutFlag.load(), 0);
 }
 
 TEST_F(DecodeReplyTest, LanguageListMatchesOnlyWholeSeparatedNames) {
