@@ -35,8 +35,9 @@ std::unique_ptr<CLI::App> MakeApp(LineCommand& command) {
         ->type_name("PATTERN|FILE");
     app->add_flag("--reboot", command.reboot, "Reboot each unit after its steps (the firmware upgrade reboots by itself)");
     app->add_option("--search", command.searchAdapters, "Add the devices found on this local adapter (name or address)")
-        ->type_name("ADAPTER");
-    app->add_option("--web-port", command.webPort, "Web port for the serial setting (default 80)")
+        ->type_name("ADAPTER")
+        ->allow_extra_args(false); // one adapter per --search; the addresses follow
+    app->add_option("--web-port", command.webPort, "Web port for the serial setting (default: the port a search found, else 80)")
         ->check(CLI::Range(1, 65535));
     app->add_option("ADDRESS", command.addresses, "Unit address, or a range such as 127.0.0.2-127.0.0.17");
     return app;
@@ -148,7 +149,7 @@ bool BuildLineJob(const LineCommand& command, const std::string& searchLibraryPa
         UnitPlan unit;
         unit.address = FormatUnitAddress(addresses[index]);
         auto port = webPorts.find(addresses[index]);
-        unit.webPort = port != webPorts.end() && command.webPort == 80 ? port->second : command.webPort;
+        unit.webPort = command.webPort.value_or(port != webPorts.end() ? port->second : 80);
         if (steps.mac) {
             unit.mac = mac;
             std::string next;

@@ -24,7 +24,7 @@ struct LineCommand {
     std::string serial;
     bool reboot = false;
     std::vector<std::string> searchAdapters;
-    int webPort = 80;
+    std::optional<int> webPort; // all units; otherwise a found unit's own, else 80
     std::vector<std::string> addresses;
 };
 
