@@ -1,6 +1,7 @@
 #include "app/operator_console.h"
 
 #include "app/settings_store.h"
+#include "platform/work_folder.h"
 
 #include <cstdio>
 
@@ -9,7 +10,10 @@ namespace tarnwell {
 OperatorConsole::OperatorConsole(ConsoleUi& ui) : ui_(ui) {
     deviceDate = LocalDateTime::Now();
     deviceTime = deviceDate;
+    httpLimits.sentCounter = &bytesSent;
 }
+
+std::string OperatorConsole::WorkFile(const std::string& name) const { return WorkFilePath(workFolder, name); }
 
 OperatorConsole::~OperatorConsole() {
     // Close and Escape are refused while the worker runs; this only guards

@@ -147,6 +147,20 @@ public:
     std::atomic<int> replyStatus{0}; // verdict of the last UI-thread exchange
     ChannelLimits channelLimits;
     HttpLimits httpLimits; // the serial setting's web CGI exchange
+    // The flash layout the device reported (first digit of its 0x22 query
+    // answer), 0 until a device says otherwise; chooses the logo install
+    // script's layout. Held per console, so that consoles provisioning units
+    // side by side never take each other's layout.
+    std::atomic<int> FlashLayoutFlag{0};
+    // Where this console keeps its work files (logo.cramfs, Install.lua, ...);
+    // empty: the user's work folder.
+    std::string workFolder;
+    std::string WorkFile(const std::string& name) const;
+    // Every byte this console handed to a device connection (command channel and web CGI).
+    std::atomic<uint64_t> bytesSent{0};
+    // Set by a front end that is stopping: a running upgrade finishes the member
+    // it is sending, starts no other and does not reboot the device.
+    std::atomic<bool> stopBeforeNextMember{false};
 
 private:
     ConsoleUi& ui_;

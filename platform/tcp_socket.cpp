@@ -42,12 +42,15 @@ bool ParseIpv4(const std::string& text, uint32_t& networkOrder) {
 
 TcpSocket::~TcpSocket() { Close(); }
 
-TcpSocket::TcpSocket(TcpSocket&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+TcpSocket::TcpSocket(TcpSocket&& other) noexcept : fd_(other.fd_), sentCounter_(other.sentCounter_) {
+    other.fd_ = -1;
+}
 
 TcpSocket& TcpSocket::operator=(TcpSocket&& other) noexcept {
     if (this != &other) {
         Close();
         fd_ = other.fd_;
+        sentCounter_ = other.sentCounter_;
         other.fd_ = -1;
     }
     return *this;
@@ -92,6 +95,7 @@ ssize_t TcpSocket::SendSome(const void* data, size_t length) {
     do {
         sent = ::send(fd_, data, length, MSG_NOSIGNAL);
     } while (sent < 0 && errno == EINTR);
+    if (sent > 0 && sentCounter_ != nullptr) *sentCounter_ += static_cast<uint64_t>(sent);
     return sent;
 }
 

@@ -33,4 +33,8 @@ std::string WorkFilePath(const std::string& name) {
     return folder.empty() ? std::string() : folder + "/" + name;
 }
 
+std::string WorkFilePath(const std::string& folder, const std::string& name) {
+    return folder.empty() ? WorkFilePath(name) : folder + "/" + name;
+}
+
 } // namespace tarnwell

@@ -4,6 +4,7 @@
 // ever; a device that erases flash before it answers must not be given up on.
 #include "platform/tcp_socket.h"
 
+#include <atomic>
 #include <cstdint>
 
 namespace tarnwell {
@@ -23,6 +24,8 @@ struct HttpLimits {
     Milliseconds connect{5000};
     Milliseconds sendWait{5000};  // before each send
     Milliseconds replyWait{5000}; // for the whole reply, from the request's end
+    // Where the bytes sent to the web server are counted; none when null.
+    std::atomic<uint64_t>* sentCounter = nullptr;
 };
 
 // Real snapshots are a few MiB at most; a larger announcement is a broken or

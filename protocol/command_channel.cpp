@@ -14,6 +14,7 @@ ConnectOutcome OperatorConsole::OpenCommandChannel(TcpSocket& connection, const 
                                                    const char* chineseConnectFailure, Milliseconds deviceWait) {
     connection = TcpSocket::Create();
     if (!connection.IsValid()) return ConnectOutcome::NoSocket;
+    connection.CountSentInto(&bytesSent);
     if (!connection.Connect(address, DeviceCommandPort, channelLimits.connect)) {
         ShowBilingualMessage(chineseConnectFailure, "Connect Failed!");
         connection.Close();

@@ -1,7 +1,6 @@
 // Interpreting one device reply into the operation's verdict and the console state.
 #include "app/operator_console.h"
 #include "protocol/command_block.h"
-#include "protocol/flash_layout_flag.h"
 
 namespace tarnwell {
 

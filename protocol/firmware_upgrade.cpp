@@ -168,6 +168,13 @@ void OperatorConsole::UpgradeFirmware(const std::string& packagePath, const std:
         const PackageMember& member = table[static_cast<size_t>(index)];
         ui_.SetStatusLine(MemberStatusText(index));
         ui_.SetProgress(0);
+        // A stop comes between members, so no member is ever cut short on the wire;
+        // a device that has not had all of them must not be restarted.
+        if (stopBeforeNextMember.load() && member.present) {
+            ShowBilingualMessage("升级已中止", "Update stopped");
+            verdict.replyStatus = 2;
+            break;
+        }
 
         TcpSocket connection;
         if (!OpenWorkerChannel(*this, connection, address, "连接失败2!")) {

@@ -9,7 +9,7 @@ packages=(
   clang libclang-rt-14-dev
   xvfb xauth x11-apps imagemagick fonts-wqy-microhei
   iproute2 tar util-linux time
-  nlohmann-json3-dev
+  libcli11-dev nlohmann-json3-dev
 )
 missing=()
 for package in "${packages[@]}"; do

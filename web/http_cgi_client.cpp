@@ -12,6 +12,7 @@ namespace tarnwell {
 
 TcpSocket ConnectWithTimeout(const std::string& address, int port, const HttpLimits& limits) {
     TcpSocket socket = TcpSocket::Create();
+    socket.CountSentInto(limits.sentCounter);
     // Narrowing an out-of-range number would reach some other port than the operator typed.
     bool connected = socket.IsValid() && port > 0 && port <= 65535 &&
                      socket.Connect(address, static_cast<uint16_t>(port), limits.connect);

@@ -24,7 +24,7 @@ protected:
     uint64_t ImageSizeFor(const std::string& path) {
         std::string kind = work.File("temp_logo.bin");
         BilingualText failure;
-        EXPECT_EQ(BuildFlashImage(1, &path, kind, failure), kBuildFlashImageOk) << failure.english;
+        EXPECT_EQ(BuildFlashImage(1, &path, kind, failure, 0), kBuildFlashImageOk) << failure.english;
         const uint64_t size = std::filesystem::file_size(work.File("logo.cramfs"));
         std::filesystem::remove(work.File("logo.cramfs"));
         return size;
