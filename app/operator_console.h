@@ -5,6 +5,7 @@
 // folders of their subsystems (protocol/, image/, web/, net/, app/).
 #include "app/bilingual_text.h"
 #include "app/console_fields.h"
+#include "app/console_journal.h"
 #include "app/console_ui.h"
 #include "protocol/channel_limits.h"
 #include "protocol/device_reply.h"
@@ -93,7 +94,8 @@ public:
     void WaitForFirmwareWorker();
     // The worker's body, on its own copies of the package path and address.
     // Empties busyWorker at every end.
-    void UpgradeFirmware(const std::string& packagePath, const std::string& address);
+    // True when the device took every member and was restarted.
+    bool UpgradeFirmware(const std::string& packagePath, const std::string& address);
 
     // --- picture update ------------------------------------------------------
     int UpdatePicture();
@@ -111,6 +113,8 @@ public:
     // --- MAC stepping ------------------------------------------------------------
     int IncrementMacText();
     void OnIncrementMac();
+    // Writes "UpgradeMacAddr" at once, so a crash cannot hand out a MAC again.
+    void SaveMacSetting();
 
     // --- file selection ----------------------------------------------------------
     void OnBrowseFirmware();
@@ -140,9 +144,11 @@ public:
     std::atomic<int> replyStatus{0}; // verdict of the last UI-thread exchange
     ChannelLimits channelLimits;
     HttpLimits httpLimits; // the serial setting's web CGI exchange
+    ConsoleJournal journal; // where the actions are recorded, once enabled
 
 private:
     ConsoleUi& ui_;
+    SettingsStore* settings_ = nullptr; // the store Initialise read, kept for SaveMacSetting
 };
 
 } // namespace tarnwell
