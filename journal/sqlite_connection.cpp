@@ -4,7 +4,9 @@
 
 #include <sqlite3.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <unistd.h>
 
 namespace tarnwell {
 namespace {
@@ -27,6 +29,15 @@ JournalFault FaultOf(int code) {
     }
 }
 
+// SQLite's own busy handler backs off to 100 ms sleeps, so with several
+// stations writing at once one of them can lose every race for seconds.
+// Short, jittered retries keep the waiting fair.
+int RetrySoon(void*, int attempt) {
+    if (attempt >= kBusyTimeoutMs) return 0; // about a millisecond a retry
+    ::usleep(static_cast<useconds_t>(500 + std::rand() % 1000));
+    return 1;
+}
+
 struct Statement {
     sqlite3_stmt* handle = nullptr;
     ~Statement() { sqlite3_finalize(handle); }
@@ -42,7 +53,7 @@ SqliteConnection::SqliteConnection(const std::string& path) : path_(path) {
                                nullptr);
     if (code != SQLITE_OK) Fail(code, "open");
     sqlite3_extended_result_codes(db_, 1);
-    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+    sqlite3_busy_handler(db_, RetrySoon, nullptr);
     // The first statements read the header: a file of another kind fails here.
     auto mode = Query("PRAGMA journal_mode=WAL", {});
     if (mode.empty() || !mode[0][0] || *mode[0][0] != "wal")
