@@ -62,8 +62,8 @@ TEST_P(JournalCrashTest, KilledConsoleNeverWritesAMacTwice) {
             << FormatMacNumber(mac) << " is " << MacStateName(entry->state);
     }
     for (const auto& entry : journal->Macs()) {
-        if (entry.state == MacState::Written)
-            EXPECT_EQ(received.count(entry.mac), 1u) << FormatMacNumber(entry.mac) << " written but never sent";
+        if (entry.state != MacState::Written) continue;
+        EXPECT_EQ(received.count(entry.mac), 1u) << FormatMacNumber(entry.mac) << " written but never sent";
     }
     std::printf("%d kills, %zu addresses written, %zu in the journal\n", kills, received.size(), journal->Macs().size());
 }
