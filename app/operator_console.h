@@ -5,6 +5,7 @@
 // folders of their subsystems (protocol/, image/, web/, net/, app/).
 #include "app/bilingual_text.h"
 #include "app/console_fields.h"
+#include "app/console_journal.h"
 #include "app/console_ui.h"
 #include "protocol/channel_limits.h"
 #include "protocol/device_reply.h"
@@ -100,7 +101,8 @@ public:
     void WaitForFirmwareWorker();
     // The worker's body, on its own copies of the package path and address.
     // Empties busyWorker at every end.
-    void UpgradeFirmware(const std::string& packagePath, const std::string& address);
+    // True when the device took every member and was restarted.
+    bool UpgradeFirmware(const std::string& packagePath, const std::string& address);
 
     // --- picture update ------------------------------------------------------
     int UpdatePicture();
@@ -118,6 +120,8 @@ public:
     // --- MAC stepping ------------------------------------------------------------
     int IncrementMacText();
     void OnIncrementMac();
+    // Writes "UpgradeMacAddr" at once, so a crash cannot hand out a MAC again.
+    void SaveMacSetting();
 
     // --- file selection ----------------------------------------------------------
     void OnBrowseFirmware();
@@ -161,9 +165,11 @@ public:
     // Set by a front end that is stopping: a running upgrade finishes the member
     // it is sending, starts no other and does not reboot the device.
     std::atomic<bool> stopBeforeNextMember{false};
+    ConsoleJournal journal; // where the actions are recorded, once enabled
 
 private:
     ConsoleUi& ui_;
+    SettingsStore* settings_ = nullptr; // the store Initialise read, kept for SaveMacSetting
 };
 
 } // namespace tarnwell

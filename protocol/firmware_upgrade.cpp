@@ -6,6 +6,7 @@
 #include "protocol/command_block.h"
 #include "protocol/member_data.h"
 #include "protocol/package_check.h"
+#include "journal/sha256.h"
 
 #include <cstdio>
 #include <system_error>
@@ -112,6 +113,25 @@ bool UpgradeHandshake(OperatorConsole& console, const std::string& address) {
                           {"升级协议版本不合", "UpdateTool's protocol version not applicable!"});
 }
 
+// The package's digest goes into the unit before any of it is sent.
+void RunRecordedUpgrade(OperatorConsole& console, const std::shared_ptr<JournalUnit>& unit, const std::string& path,
+                        const std::string& address) {
+    if (!unit) {
+        console.UpgradeFirmware(path, address);
+        return;
+    }
+    StepRecorder step(unit, "UpgradeFirmware");
+    try {
+        unit->Records().SetUnitPackage(unit->Id(), path, Sha256OfFile(path).value_or(""));
+    } catch (const JournalError& error) {
+        unit->MarkFailed();
+        console.ShowBilingualMessage(JournalFaultMessage(error));
+        console.busyWorker = false;
+        return;
+    }
+    step.Finish(console.UpgradeFirmware(path, address), console);
+}
+
 } // namespace
 
 void OperatorConsole::StartFirmwareUpgrade() {
@@ -133,9 +153,19 @@ void OperatorConsole::StartFirmwareUpgrade() {
     // Set before the thread exists, so the worker's emptying always comes after.
     busyWorker = true;
     try {
-        firmwareWorker = std::thread([this, path = biosFilePath, address = deviceAddressText] {
+        // The worker's step belongs to the unit of the action that started it.
+        std::shared_ptr<JournalUnit> unit;
+        try {
+            unit = RecordedAction::CurrentUnit(*this);
+        } catch (const JournalError& error) {
+            busyWorker = false;
+            RecordedAction::StopCurrent();
+            ShowBilingualMessage(JournalFaultMessage(error));
+            return;
+        }
+        firmwareWorker = std::thread([this, path = biosFilePath, address = deviceAddressText, unit] {
             try {
-                UpgradeFirmware(path, address);
+                RunRecordedUpgrade(*this, unit, path, address);
             } catch (...) {
                 // Out of memory for a message text: still free the console.
                 busyWorker = false;
@@ -148,17 +178,17 @@ void OperatorConsole::StartFirmwareUpgrade() {
     }
 }
 
-void OperatorConsole::UpgradeFirmware(const std::string& packagePath, const std::string& address) {
+bool OperatorConsole::UpgradeFirmware(const std::string& packagePath, const std::string& address) {
     PackageTable table{};
     if (CheckUpgradePackage(packagePath, table) == 0) {
         ShowBilingualMessage("文件格式错误!", "File format error!");
         busyWorker = false;
-        return;
+        return false;
     }
 
     if (!UpgradeHandshake(*this, address)) {
         busyWorker = false;
-        return;
+        return false;
     }
     ui_.EnableControl(IdUpdateBios, false);
 
@@ -233,6 +263,7 @@ void OperatorConsole::UpgradeFirmware(const std::string& packagePath, const std:
     ui_.EnableControl(IdUpdateBios, true);
     upgradeTail.Wait(upgradePauses.beforeIdleStatus);
     ui_.SetStatusLine("Current Process");
+    return verdict.replyStatus == 1;
 }
 
 } // namespace tarnwell

@@ -112,6 +112,7 @@ void OperatorConsoleDialog::OnInitDialog() {
     for (size_t i = 0; i < kLanguageNames.size(); ++i) languages->insertItem(static_cast<int>(i), kLanguageNames[i]);
     languages->setCurrentIndex(0);
     console_.Initialise(settings_);
+    console_.journal.Enable();
     connect(&timer_, &QTimer::timeout, this, [this] { console_.OnTimer(); });
     timer_.start(1000);
     WireCommands();
