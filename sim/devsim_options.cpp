@@ -10,7 +10,12 @@
 namespace tarnwell::sim {
 
 const char kDevsimUsage[] =
-    "usage: tarnwell-devsim [options]\n"
+    "Usage: tarnwell-devsim [options]\n"
+    "Plays one or many networked video devices on loopback addresses: the command\n"
+    "port with every exchange the console makes, a web CGI, snapshot pictures and\n"
+    "answers to device searches. Runs until interrupted.\n"
+    "\n"
+    "Options:\n"
     "  --listen ADDRESS       first device address, on loopback (default 127.0.0.2)\n"
     "  --count N              number of devices, on consecutive addresses (default 1)\n"
     "  --log FILE             one line per exchange (default: standard output)\n"
@@ -21,7 +26,8 @@ const char kDevsimUsage[] =
     "  --capture FILE         picture sent to a capture (default: a generated bitmap)\n"
     "  --member-sizes A,B,... data sizes of the firmware members after Install.xml\n"
     "  --fault FAULT          KIND[:conn=N][:code=0xNN][:after=BYTES][:delay=MS], repeatable;\n"
-    "                         KIND is refuse, close, silent, slow, reset or refuse-step\n";
+    "                         KIND is refuse, close, silent, slow, reset or refuse-step\n"
+    "  --help                 show this help and exit\n";
 
 std::string NthAddress(const std::string& first, int index) {
     uint32_t host = 0;
