@@ -9,6 +9,7 @@ packages=(
   clang libclang-rt-14-dev
   xvfb xauth x11-apps imagemagick fonts-wqy-microhei
   iproute2 tar util-linux time
+  help2man file lintian appstream desktop-file-utils
 )
 missing=()
 for package in "${packages[@]}"; do
