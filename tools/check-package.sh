@@ -55,7 +55,7 @@ echo "== --help of every program, and its manual page"
 for program in $programs; do
   name=$(basename "$program")
   out=$(QT_QPA_PLATFORM=offscreen "$name" --help) || { echo "$name --help failed" >&2; exit 1; }
-  grep -q "^Usage: $name" <<<"$out" || { echo "$name --help printed no usage" >&2; exit 1; }
+  grep -qE "^Usage: (.*/)?$name( |$)" <<<"$out" || { echo "$name --help printed no usage" >&2; exit 1; }
   [ -f "/usr/share/man/man1/$name.1.gz" ] || { echo "no manual page for $name" >&2; exit 1; }
   echo "ok $name"
 done
