@@ -12,7 +12,12 @@
 namespace tarnwell::sim {
 
 const char kDevsimUsage[] =
-    "usage: tarnwell-devsim [options]\n"
+    "Usage: tarnwell-devsim [options]\n"
+    "Plays one or many networked video devices on loopback addresses: the command\n"
+    "port with every exchange the console makes, a web CGI, snapshot pictures and\n"
+    "answers to device searches. Runs until interrupted.\n"
+    "\n"
+    "Options:\n"
     "  --listen ADDRESS       first device address, on loopback (default 127.0.0.2)\n"
     "  --count N              number of devices, on consecutive addresses (1 to 1000, default 1)\n"
     "  --log FILE             one line per exchange (default: standard output)\n"
@@ -35,7 +40,8 @@ const char kDevsimUsage[] =
     "  --keep-bytes N         leading bytes kept of each payload (default 64)\n"
     "  --fault FAULT          KIND[:conn=N][:code=0xNN][:after=BYTES][:delay=MS][:answer=N], repeatable;\n"
     "                         KIND is refuse, close, silent, slow, reset or refuse-step;\n"
-    "                         answer=N applies it to the N-th answer of the exchange only\n";
+    "                         answer=N applies it to the N-th answer of the exchange only\n"
+    "  --help                 show this help and exit\n";
 
 namespace {
 

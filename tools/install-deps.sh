@@ -10,6 +10,8 @@ packages=(
   xvfb xauth x11-apps imagemagick fonts-wqy-microhei
   iproute2 tar util-linux time
   libcli11-dev nlohmann-json3-dev
+  help2man file lintian appstream desktop-file-utils
+  libsqlite3-dev libpq-dev postgresql-15
 )
 missing=()
 for package in "${packages[@]}"; do
