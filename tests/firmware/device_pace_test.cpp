@@ -48,7 +48,7 @@ TEST_F(DevicePaceTest, SlowLinkAndFlashStillDeliverEveryByte) {
 TEST_F(DevicePaceTest, FlashSlowerThanTheAnswerLimitIsAFailure) {
     auto files = OneMebibyteMember();
     auto expected = Expect(files);
-    console.channelLimits.replyAfterFirmwareData = 500ms;
+    console.channelLimits.worker = 500ms;
     UseDevice(expected, 0, 2000ms);
     RunUpgrade(PackWithTar(files, "ustar"));
     auto messages = ui.Messages();
