@@ -124,6 +124,8 @@ TEST_F(LineJobTest, ARefusedHandshakeFailsThatUnitAloneAndTheOthersAreIntact) {
     for (size_t i = 0; i < devices.size(); ++i) {
         sim::SimulatedDevice& device = *devices[i];
         SCOPED_TRACE(device.Address());
+        // The runner may exit before the device has read its last command.
+        ASSERT_TRUE(device.WaitUntilIdle());
         if (i == 1) {
             EXPECT_EQ(Codes(device), (std::vector<uint8_t>{CmdSetTime, CmdUpgradeHandshake}));
             EXPECT_EQ(device.RebootCount(), 0);
