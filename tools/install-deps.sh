@@ -9,6 +9,7 @@ packages=(
   clang libclang-rt-14-dev
   xvfb xauth x11-apps imagemagick fonts-wqy-microhei
   iproute2 tar util-linux time
+  libsqlite3-dev libpq-dev postgresql-15 libcli11-dev nlohmann-json3-dev
 )
 missing=()
 for package in "${packages[@]}"; do
