@@ -1,6 +1,7 @@
 #include "app/operator_console.h"
 
 #include "app/settings_store.h"
+#include "platform/work_folder.h"
 
 #include <cstdio>
 
@@ -26,7 +27,10 @@ void ReadJournalSettings(SettingsStore& settings, ConsoleJournal& journal) {
 OperatorConsole::OperatorConsole(ConsoleUi& ui) : ui_(ui) {
     deviceDate = LocalDateTime::Now();
     deviceTime = deviceDate;
+    httpLimits.sentCounter = &bytesSent;
 }
+
+std::string OperatorConsole::WorkFile(const std::string& name) const { return WorkFilePath(workFolder, name); }
 
 OperatorConsole::~OperatorConsole() {
     // Close and Escape are refused while the worker runs; this only guards

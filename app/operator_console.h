@@ -69,15 +69,22 @@ public:
     // connect shows "Connect Failed!" / `chineseConnectFailure`.
     ConnectOutcome OpenCommandChannel(TcpSocket& connection, const std::string& address,
                                       const char* chineseConnectFailure);
+    // The same with `deviceWait` for every receive and send on the connection.
+    ConnectOutcome OpenCommandChannel(TcpSocket& connection, const std::string& address,
+                                      const char* chineseConnectFailure, Milliseconds deviceWait);
     void SendCmdReadyUpgrade(TcpSocket& connection);
     void SendFileAttr(TcpSocket& connection, uint32_t type, uint32_t size);
     // True when every byte was handed to the connection.
     bool SendFile(TcpSocket& connection, const uint8_t* data, size_t length);
     int DecodeReply(const DeviceReply& reply, ReplyVerdict& verdict);
+    // DecodeReply for the firmware worker: a language list that turns up on
+    // its connection is ignored, so no language setting starts from there.
+    int DecodeWorkerReply(const DeviceReply& reply, ReplyVerdict& verdict);
 
     // --- device setting commands -----------------------------------------
     void RebootDevice();
     void RebootDevice(const std::string& address);
+    void RebootDevice(const std::string& address, Milliseconds deviceWait);
     int UpdateLanguage();
     void QueryLanguages(TcpSocket& connection);
     int SetLanguage();
@@ -144,6 +151,20 @@ public:
     std::atomic<int> replyStatus{0}; // verdict of the last UI-thread exchange
     ChannelLimits channelLimits;
     HttpLimits httpLimits; // the serial setting's web CGI exchange
+    // The flash layout the device reported (first digit of its 0x22 query
+    // answer), 0 until a device says otherwise; chooses the logo install
+    // script's layout. Held per console, so that consoles provisioning units
+    // side by side never take each other's layout.
+    std::atomic<int> FlashLayoutFlag{0};
+    // Where this console keeps its work files (logo.cramfs, Install.lua, ...);
+    // empty: the user's work folder.
+    std::string workFolder;
+    std::string WorkFile(const std::string& name) const;
+    // Every byte this console handed to a device connection (command channel and web CGI).
+    std::atomic<uint64_t> bytesSent{0};
+    // Set by a front end that is stopping: a running upgrade finishes the member
+    // it is sending, starts no other and does not reboot the device.
+    std::atomic<bool> stopBeforeNextMember{false};
     ConsoleJournal journal; // where the actions are recorded, once enabled
 
 private:

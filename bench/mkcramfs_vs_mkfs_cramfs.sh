@@ -5,7 +5,7 @@
 #   bench/mkcramfs_vs_mkfs_cramfs.sh [path/to/mkcramfs] [repetitions]
 set -eu
 
-ours=${1:-$(dirname "$0")/../build/bin/mkcramfs}
+ours=${1:-$(dirname "$0")/../build/bin/tarnwell-mkcramfs}
 reps=${2:-5}
 theirs=$(command -v mkfs.cramfs || echo /usr/sbin/mkfs.cramfs)
 [ -x "$ours" ] || { echo "no mkcramfs at $ours (build it first)" >&2; exit 2; }

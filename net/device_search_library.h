@@ -20,6 +20,8 @@ public:
 
     // All three entries were found.
     bool IsLoaded() const { return open_ && close_ && search_; }
+    // Why the library is not loaded (the loader's words); empty when it is.
+    const std::string& LoadError() const { return loadError_; }
 
     // Ordinal 1; 0 when the entry is missing.
     virtual int Open(int32_t reserved, void* owner);
@@ -33,10 +35,23 @@ private:
     TwSearchOpenFn open_ = nullptr;
     TwSearchCloseFn close_ = nullptr;
     TwSearchDevicesFn search_ = nullptr;
+    std::string loadError_;
 };
 
-// libtarnwell_devsearch.so in the folder of the running program; empty when
-// that folder cannot be found.
+inline constexpr const char* kDeviceSearchLibraryName = "libtarnwell_devsearch.so";
+
+// The package's private folder for the library, relative to the programs'
+// folder (e.g. "../lib/x86_64-linux-gnu/tarnwell"); empty when not packaged.
+extern const char kInstalledLibraryFolder[];
+
+// Where a program at programPath finds the library: beside it (the build
+// tree), else in kInstalledLibraryFolder (an installed package), so no loader
+// path is needed; the path beside it when neither exists. Empty for an empty
+// programPath.
+std::string DeviceSearchLibraryPathFor(const std::string& programPath);
+
+// DeviceSearchLibraryPathFor the running program; empty when its path cannot
+// be found.
 std::string DefaultDeviceSearchLibraryPath();
 
 } // namespace tarnwell

@@ -10,9 +10,11 @@ namespace tarnwell {
 
 void OperatorConsole::RebootDevice() { RebootDevice(deviceAddressText); }
 
-void OperatorConsole::RebootDevice(const std::string& address) {
+void OperatorConsole::RebootDevice(const std::string& address) { RebootDevice(address, channelLimits.reply); }
+
+void OperatorConsole::RebootDevice(const std::string& address, Milliseconds deviceWait) {
     TcpSocket connection;
-    if (OpenCommandChannel(connection, address, "连接失败 3") != ConnectOutcome::Connected) return;
+    if (OpenCommandChannel(connection, address, "连接失败 3", deviceWait) != ConnectOutcome::Connected) return;
     languageMatched = 0;
     CommandBlock block(CmdReboot);
     if (!connection.SendAll(block.Bytes().data(), block.Bytes().size()))

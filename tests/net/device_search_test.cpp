@@ -6,6 +6,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 using namespace tarnwell;
@@ -108,6 +110,7 @@ TEST(DeviceSearchLibrary, MissingLibraryOrEntryReportsSearchFailed) {
     for (const char* path : {"/nonexistent/libtarnwell_devsearch.so", "libz.so.1"}) {
         DeviceSearchLibrary library(path);
         EXPECT_FALSE(library.IsLoaded());
+        EXPECT_NE(library.LoadError(), "");  // the console's warning names the cause
         EXPECT_EQ(library.Open(0, nullptr), 0);
         EXPECT_EQ(library.Close(), 0);
         int32_t count = 77;
@@ -124,6 +127,27 @@ TEST(DeviceSearchLibrary, DefaultPathIsBesideTheProgram) {
     std::string path = DefaultDeviceSearchLibraryPath();
     EXPECT_EQ(std::filesystem::path(path).filename(), "libtarnwell_devsearch.so");
     EXPECT_EQ(std::filesystem::path(path).parent_path(), std::filesystem::canonical("/proc/self/exe").parent_path());
+}
+
+TEST(DeviceSearchLibrary, InstalledProgramFindsThePrivateFolderUnlessOneIsBesideIt) {
+    namespace fs = std::filesystem;
+    if (!*kInstalledLibraryFolder) GTEST_SKIP() << "no package layout in this build";
+    const fs::path root = fs::temp_directory_path() / ("tarnwell-layout-" + std::to_string(::getpid()));
+    fs::create_directories(root / "usr/bin");
+    const std::string program = (root / "usr/bin/tarnwell").string();
+    const std::string beside = (root / "usr/bin/libtarnwell_devsearch.so").string();
+    const fs::path privateFolder = (root / "usr/bin" / kInstalledLibraryFolder).lexically_normal();
+    const std::string installed = (privateFolder / "libtarnwell_devsearch.so").string();
+    EXPECT_EQ(privateFolder.parent_path().parent_path().parent_path(), root / "usr");  // usr/lib/<arch>/tarnwell
+
+    EXPECT_EQ(DeviceSearchLibraryPathFor(program), beside);  // neither: the error names the build-tree place
+    fs::create_directories(privateFolder);
+    std::ofstream(installed).put('x');
+    EXPECT_EQ(DeviceSearchLibraryPathFor(program), installed);
+    std::ofstream(beside).put('x');
+    EXPECT_EQ(DeviceSearchLibraryPathFor(program), beside);
+    EXPECT_EQ(DeviceSearchLibraryPathFor(""), "");
+    fs::remove_all(root);
 }
 
 TEST(SearchResultReader, CountsBecomeWholeRecordsUpToTwoHundred) {
