@@ -202,7 +202,7 @@ bool OperatorConsole::UpgradeFirmware(const std::string& packagePath, const std:
         // a device that has not had all of them must not be restarted.
         if (stopBeforeNextMember.load() && member.present) {
             ShowBilingualMessage("升级已中止", "Update stopped");
-            verdict.replyStatus = 2;
+            memberVerdict = 2;
             break;
         }
 
@@ -263,7 +263,7 @@ bool OperatorConsole::UpgradeFirmware(const std::string& packagePath, const std:
     ui_.EnableControl(IdUpdateBios, true);
     upgradeTail.Wait(upgradePauses.beforeIdleStatus);
     ui_.SetStatusLine("Current Process");
-    return verdict.replyStatus == 1;
+    return memberVerdict == 1;
 }
 
 } // namespace tarnwell
