@@ -1,6 +1,7 @@
 // Stepping the console's MAC text by one for the next unit on the line.
 #include "app/mac_text.h"
 #include "app/operator_console.h"
+#include "app/settings_store.h"
 
 namespace tarnwell {
 
@@ -25,6 +26,12 @@ void OperatorConsole::OnIncrementMac() {
         break;
     }
     if (IncrementMacText() == 0) ShowBilingualMessage("MAC地址自动增1失败!", "MAC Auto-incremented failed!");
+}
+
+void OperatorConsole::SaveMacSetting() {
+    if (settings_ == nullptr || !settings_->Open()) return;
+    settings_->WriteString(kSettingUpgradeMac, macText);
+    settings_->Close();
 }
 
 } // namespace tarnwell

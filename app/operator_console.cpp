@@ -1,15 +1,36 @@
 #include "app/operator_console.h"
 
 #include "app/settings_store.h"
+#include "platform/work_folder.h"
 
 #include <cstdio>
 
 namespace tarnwell {
 
+namespace {
+
+// A connection string may be longer than the other values' buffer.
+constexpr size_t kJournalSettingBuffer = 4096;
+
+void ReadJournalSettings(SettingsStore& settings, ConsoleJournal& journal) {
+    auto read = [&](const char* name, std::string& field) {
+        if (auto value = settings.ReadString(name, kJournalSettingBuffer)) field = *value;
+    };
+    read(kSettingJournal, journal.location);
+    read(kSettingStation, journal.station);
+    read(kSettingMacPoolFirst, journal.poolFirst);
+    read(kSettingMacPoolLast, journal.poolLast);
+}
+
+} // namespace
+
 OperatorConsole::OperatorConsole(ConsoleUi& ui) : ui_(ui) {
     deviceDate = LocalDateTime::Now();
     deviceTime = deviceDate;
+    httpLimits.sentCounter = &bytesSent;
 }
+
+std::string OperatorConsole::WorkFile(const std::string& name) const { return WorkFilePath(workFolder, name); }
 
 OperatorConsole::~OperatorConsole() {
     // Close and Escape are refused while the worker runs; this only guards
@@ -24,9 +45,11 @@ void OperatorConsole::WaitForFirmwareWorker() {
 
 void OperatorConsole::Initialise(SettingsStore& settings) {
     autoIncrementMac = 1;
+    settings_ = &settings;
     if (settings.Open()) {
         if (auto address = settings.ReadString(kSettingUpgradeIp, kSettingReadBuffer)) deviceAddressText = *address;
         if (auto mac = settings.ReadString(kSettingUpgradeMac, kSettingReadBuffer)) macText = *mac;
+        ReadJournalSettings(settings, journal);
         settings.Close();
     }
     ui_.SetAddressControlText(deviceAddressText);
@@ -77,7 +100,9 @@ void OperatorConsole::ReadDeviceAddress() {
 }
 
 void OperatorConsole::ShowBilingualMessage(const std::string& chinese, const std::string& english) {
-    ui_.ShowBilingualMessage(BilingualText{chinese, english});
+    BilingualText text{chinese, english};
+    StepRecorder::NoteMessage(text);
+    ui_.ShowBilingualMessage(text);
 }
 
 } // namespace tarnwell

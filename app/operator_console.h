@@ -5,6 +5,7 @@
 // folders of their subsystems (protocol/, image/, web/, net/, app/).
 #include "app/bilingual_text.h"
 #include "app/console_fields.h"
+#include "app/console_journal.h"
 #include "app/console_ui.h"
 #include "protocol/channel_limits.h"
 #include "protocol/device_reply.h"
@@ -68,15 +69,22 @@ public:
     // connect shows "Connect Failed!" / `chineseConnectFailure`.
     ConnectOutcome OpenCommandChannel(TcpSocket& connection, const std::string& address,
                                       const char* chineseConnectFailure);
+    // The same with `deviceWait` for every receive and send on the connection.
+    ConnectOutcome OpenCommandChannel(TcpSocket& connection, const std::string& address,
+                                      const char* chineseConnectFailure, Milliseconds deviceWait);
     void SendCmdReadyUpgrade(TcpSocket& connection);
     void SendFileAttr(TcpSocket& connection, uint32_t type, uint32_t size);
     // True when every byte was handed to the connection.
     bool SendFile(TcpSocket& connection, const uint8_t* data, size_t length);
     int DecodeReply(const DeviceReply& reply, ReplyVerdict& verdict);
+    // DecodeReply for the firmware worker: a language list that turns up on
+    // its connection is ignored, so no language setting starts from there.
+    int DecodeWorkerReply(const DeviceReply& reply, ReplyVerdict& verdict);
 
     // --- device setting commands -----------------------------------------
     void RebootDevice();
     void RebootDevice(const std::string& address);
+    void RebootDevice(const std::string& address, Milliseconds deviceWait);
     int UpdateLanguage();
     void QueryLanguages(TcpSocket& connection);
     int SetLanguage();
@@ -93,7 +101,8 @@ public:
     void WaitForFirmwareWorker();
     // The worker's body, on its own copies of the package path and address.
     // Empties busyWorker at every end.
-    void UpgradeFirmware(const std::string& packagePath, const std::string& address);
+    // True when the device took every member and was restarted.
+    bool UpgradeFirmware(const std::string& packagePath, const std::string& address);
 
     // --- picture update ------------------------------------------------------
     int UpdatePicture();
@@ -111,6 +120,8 @@ public:
     // --- MAC stepping ------------------------------------------------------------
     int IncrementMacText();
     void OnIncrementMac();
+    // Writes "UpgradeMacAddr" at once, so a crash cannot hand out a MAC again.
+    void SaveMacSetting();
 
     // --- file selection ----------------------------------------------------------
     void OnBrowseFirmware();
@@ -140,9 +151,25 @@ public:
     std::atomic<int> replyStatus{0}; // verdict of the last UI-thread exchange
     ChannelLimits channelLimits;
     HttpLimits httpLimits; // the serial setting's web CGI exchange
+    // The flash layout the device reported (first digit of its 0x22 query
+    // answer), 0 until a device says otherwise; chooses the logo install
+    // script's layout. Held per console, so that consoles provisioning units
+    // side by side never take each other's layout.
+    std::atomic<int> FlashLayoutFlag{0};
+    // Where this console keeps its work files (logo.cramfs, Install.lua, ...);
+    // empty: the user's work folder.
+    std::string workFolder;
+    std::string WorkFile(const std::string& name) const;
+    // Every byte this console handed to a device connection (command channel and web CGI).
+    std::atomic<uint64_t> bytesSent{0};
+    // Set by a front end that is stopping: a running upgrade finishes the member
+    // it is sending, starts no other and does not reboot the device.
+    std::atomic<bool> stopBeforeNextMember{false};
+    ConsoleJournal journal; // where the actions are recorded, once enabled
 
 private:
     ConsoleUi& ui_;
+    SettingsStore* settings_ = nullptr; // the store Initialise read, kept for SaveMacSetting
 };
 
 } // namespace tarnwell

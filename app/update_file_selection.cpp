@@ -31,9 +31,12 @@ std::string OpenFailureText(const std::string& action, const std::string& path, 
            translator.TranslateText(outcome);
 }
 
-// Opens a file for reading; a folder counts as a file that cannot be opened.
+// Opens a file for reading; a folder, a pipe or a device counts as a file that
+// cannot be opened. Never blocks: a named pipe would wait for a writer.
 int OpenRegularFile(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat kind {};
+    if (::stat(path.c_str(), &kind) != 0 || !S_ISREG(kind.st_mode)) return -1;
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return -1;
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
@@ -82,7 +85,7 @@ struct FileGroup {
 // as long as they pass; the selection ends at the first refusal, so the
 // count and the slots only ever hold files that passed.
 void BrowseUpdateFiles(OperatorConsole& console, const FileGroup& group, int& fileCount,
-                              const std::function<void(const std::string&)>& showPath) {
+                       const std::function<void(const std::string&)>& showPath) {
     console.PullFields();
     if (console.busyWorker.load()) return;
     std::vector<std::string> chosen = console.Ui().ChooseOpenFiles(group.dialog);
@@ -98,6 +101,8 @@ void BrowseUpdateFiles(OperatorConsole& console, const FileGroup& group, int& fi
             console.ShowBilingualMessage(group.refused);
             slots[static_cast<long>(i)].clear();
             fileCount = static_cast<int>(i);
+            // The edit shows what would be sent: the last file that passed, or nothing.
+            showPath(i == 0 ? std::string() : chosen[i - 1]);
             return;
         }
         showPath(chosen[i]);

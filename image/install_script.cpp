@@ -2,7 +2,6 @@
 
 #include "embedded_resources.h"
 #include "platform/work_folder.h"
-#include "protocol/flash_layout_flag.h"
 
 #include <cstdio>
 #include <string_view>
@@ -48,15 +47,15 @@ const std::string& InstallScriptText(int flashLayoutFlag) {
     return flashLayoutFlag == 0 ? layoutA : layoutB;
 }
 
-int WriteInstallScript(std::string& out) {
+int WriteInstallScript(std::string& out, int flashLayoutFlag, const std::string& workFolder) {
     out.clear();
-    const std::string path = WorkFilePath("Install.lua");
+    const std::string path = WorkFilePath(workFolder, "Install.lua");
     std::FILE* file = std::fopen(path.c_str(), "w+");
     if (file == nullptr) {
         std::printf("fopen %s fail\n", path.c_str());
         return -1;
     }
-    const std::string& script = InstallScriptText(FlashLayoutFlag.load());
+    const std::string& script = InstallScriptText(flashLayoutFlag);
     const bool written = std::fwrite(script.data(), 1, script.size(), file) == script.size();
     // A script cut short by a full disk is not a script.
     if (std::fclose(file) != 0 || !written) {

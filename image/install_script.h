@@ -10,9 +10,10 @@ namespace tarnwell {
 // is 0, of layout B otherwise.
 const std::string& InstallScriptText(int flashLayoutFlag);
 
-// Writes the script for the current FlashLayoutFlag to WorkFilePath("Install.lua").
-// Returns 0 and sets `out` to that path, or -1 with `out` empty after printing
-// "fopen <path> fail" on standard output when the file cannot be written.
-int WriteInstallScript(std::string& out);
+// Writes the script for the console's FlashLayoutFlag to "Install.lua" in the
+// console's work folder (WorkFilePath(workFolder, ...)). Returns 0 and sets
+// `out` to that path, or -1 with `out` empty after printing "fopen <path> fail"
+// on standard output when the file cannot be written.
+int WriteInstallScript(std::string& out, int flashLayoutFlag, const std::string& workFolder = {});
 
 } // namespace tarnwell

@@ -47,15 +47,16 @@ BilingualText WriterFailureText(const MkcramfsResult& result, const std::string&
 
 } // namespace
 
-std::string FlashImagePath(const std::string& kindText) {
+std::string FlashImagePath(const std::string& kindText, const std::string& workFolder) {
     for (const char* kind : {"logo", "web", "custom"}) {
-        if (kindText.find(kind) != std::string::npos) return WorkFilePath(std::string(kind) + ".cramfs");
+        if (kindText.find(kind) != std::string::npos) return WorkFilePath(workFolder, std::string(kind) + ".cramfs");
     }
     return {};
 }
 
-int BuildFlashImage(int fileCount, const std::string filePaths[], std::string& kindText, BilingualText& failure) {
-    const std::string imagePath = FlashImagePath(kindText);
+int BuildFlashImage(int fileCount, const std::string filePaths[], std::string& kindText, BilingualText& failure,
+                    int flashLayoutFlag, const std::string& workFolder) {
+    const std::string imagePath = FlashImagePath(kindText, workFolder);
     if (imagePath.empty()) {
         std::printf("Unknow file type!\n");
         failure = {"未知的文件类型: " + kindText, "Unknown file type: " + kindText};
@@ -76,9 +77,9 @@ int BuildFlashImage(int fileCount, const std::string filePaths[], std::string& k
         return kImageWriterFailed;
     }
 
-    if (WriteInstallScript(kindText) != 0) {
-        failure = {"无法创建安装脚本 " + WorkFilePath("Install.lua"),
-                   "Could not create the install script " + WorkFilePath("Install.lua")};
+    if (WriteInstallScript(kindText, flashLayoutFlag, workFolder) != 0) {
+        const std::string script = WorkFilePath(workFolder, "Install.lua");
+        failure = {"无法创建安装脚本 " + script, "Could not create the install script " + script};
         return kInstallScriptNotCreated;
     }
     std::remove(kindText.c_str());

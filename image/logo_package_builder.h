@@ -19,15 +19,19 @@ inline constexpr int kImageWriterFailed = -3;
 // At most this many paths go into one image; later ones are dropped.
 inline constexpr int kMaxImageInputs = 12;
 
-// The image named by the kind text, in the work folder: "logo" gives
-// logo.cramfs, else "web" gives web.cramfs, else "custom" gives custom.cramfs
-// (searched case-sensitively, in that order); empty when none matches.
-std::string FlashImagePath(const std::string& kindText);
+// The image named by the kind text, in the work folder (`workFolder`, or the
+// user's when empty): "logo" gives logo.cramfs, else "web" gives web.cramfs,
+// else "custom" gives custom.cramfs (searched case-sensitively, in that
+// order); empty when none matches.
+std::string FlashImagePath(const std::string& kindText, const std::string& workFolder = {});
 
 // Builds the image chosen by `kindText` from the first min(fileCount, 12)
 // paths. On success returns 0, and `kindText` names the install script, which
 // no longer exists. On failure returns one of the negative codes above and
 // `failure` says what went wrong, in both languages, for the operator.
-int BuildFlashImage(int fileCount, const std::string filePaths[], std::string& kindText, BilingualText& failure);
+// `flashLayoutFlag` chooses the install script's layout; the files go to
+// `workFolder` (the user's work folder when empty).
+int BuildFlashImage(int fileCount, const std::string filePaths[], std::string& kindText, BilingualText& failure,
+                    int flashLayoutFlag, const std::string& workFolder = {});
 
 } // namespace tarnwell

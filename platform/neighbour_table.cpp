@@ -1,5 +1,6 @@
 #include "platform/neighbour_table.h"
 
+#include <atomic>
 #include <cstring>
 #include <linux/neighbour.h>
 #include <linux/netlink.h>
@@ -56,8 +57,9 @@ bool MessageFits(const nlmsghdr* message, size_t remaining) {
     return remaining >= sizeof(nlmsghdr) && message->nlmsg_len >= sizeof(nlmsghdr) && message->nlmsg_len <= remaining;
 }
 
+// Units provisioned side by side purge their entries from threads of their own.
 uint32_t NextSequence() {
-    static uint32_t sequence = static_cast<uint32_t>(::getpid()) << 8;
+    static std::atomic<uint32_t> sequence{static_cast<uint32_t>(::getpid()) << 8};
     return ++sequence;
 }
 

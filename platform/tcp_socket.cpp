@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -41,12 +42,15 @@ bool ParseIpv4(const std::string& text, uint32_t& networkOrder) {
 
 TcpSocket::~TcpSocket() { Close(); }
 
-TcpSocket::TcpSocket(TcpSocket&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+TcpSocket::TcpSocket(TcpSocket&& other) noexcept : fd_(other.fd_), sentCounter_(other.sentCounter_) {
+    other.fd_ = -1;
+}
 
 TcpSocket& TcpSocket::operator=(TcpSocket&& other) noexcept {
     if (this != &other) {
         Close();
         fd_ = other.fd_;
+        sentCounter_ = other.sentCounter_;
         other.fd_ = -1;
     }
     return *this;
@@ -91,6 +95,7 @@ ssize_t TcpSocket::SendSome(const void* data, size_t length) {
     do {
         sent = ::send(fd_, data, length, MSG_NOSIGNAL);
     } while (sent < 0 && errno == EINTR);
+    if (sent > 0 && sentCounter_ != nullptr) *sentCounter_ += static_cast<uint64_t>(sent);
     return sent;
 }
 
@@ -111,6 +116,12 @@ ssize_t TcpSocket::ReceiveSome(void* buffer, size_t length) {
         got = ::recv(fd_, buffer, length, 0);
     } while (got < 0 && errno == EINTR);
     return got;
+}
+
+size_t TcpSocket::PendingBytes() {
+    int pending = 0;
+    if (::ioctl(fd_, FIONREAD, &pending) != 0 || pending < 0) return 0;
+    return static_cast<size_t>(pending);
 }
 
 bool TcpSocket::SetReceiveLimit(Milliseconds limit) { return SetTimeoutOption(fd_, SO_RCVTIMEO, limit); }

@@ -1,6 +1,7 @@
 #pragma once
 // One IPv4 TCP socket with an owner. Everything the rest of the program knows
 // about the socket API goes through here, so a Winsock build swaps this file only.
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -43,6 +44,9 @@ public:
     // One receive call: bytes received, 0 when the peer closed, -1 on error or time-out.
     ssize_t ReceiveSome(void* buffer, size_t length);
 
+    // Bytes that have arrived and wait to be received; 0 when none or unknown.
+    size_t PendingBytes();
+
     // Time limits for blocking receives and sends; zero means none.
     bool SetReceiveLimit(Milliseconds limit);
     bool SetSendLimit(Milliseconds limit);
@@ -53,12 +57,16 @@ public:
     // SO_ERROR of the socket, or -1 when it cannot be read.
     int PendingError();
 
+    // Every byte this socket sends from now on is added to `counter` (may be null).
+    void CountSentInto(std::atomic<uint64_t>* counter) { sentCounter_ = counter; }
+
     void Close();
     // Closes with a reset instead of an orderly shutdown (used to play broken peers).
     void Abort();
 
 private:
     int fd_ = -1;
+    std::atomic<uint64_t>* sentCounter_ = nullptr;
 };
 
 // inet_addr: the 32-bit address in network order, false when the text is not an address.

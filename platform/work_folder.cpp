@@ -29,7 +29,12 @@ std::string WorkFolderPath() {
 
 std::string WorkFilePath(const std::string& name) {
     std::string folder = WorkFolderPath();
-    return folder.empty() ? name : folder + "/" + name;
+    // Never the current directory: a work file there could overwrite the operator's files.
+    return folder.empty() ? std::string() : folder + "/" + name;
+}
+
+std::string WorkFilePath(const std::string& folder, const std::string& name) {
+    return folder.empty() ? WorkFilePath(name) : folder + "/" + name;
 }
 
 } // namespace tarnwell

@@ -8,7 +8,10 @@ namespace tarnwell {
 
 // The folder's path, created when missing; empty when it cannot be created.
 std::string WorkFolderPath();
-// A file of that name inside the work folder.
+// A file of that name inside the work folder; empty when there is no folder.
 std::string WorkFilePath(const std::string& name);
+// A file of that name inside `folder`, or inside the work folder when `folder`
+// is empty. Units provisioned side by side each keep their files apart.
+std::string WorkFilePath(const std::string& folder, const std::string& name);
 
 } // namespace tarnwell

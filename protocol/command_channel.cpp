@@ -7,15 +7,21 @@ namespace tarnwell {
 
 ConnectOutcome OperatorConsole::OpenCommandChannel(TcpSocket& connection, const std::string& address,
                                                    const char* chineseConnectFailure) {
+    return OpenCommandChannel(connection, address, chineseConnectFailure, channelLimits.reply);
+}
+
+ConnectOutcome OperatorConsole::OpenCommandChannel(TcpSocket& connection, const std::string& address,
+                                                   const char* chineseConnectFailure, Milliseconds deviceWait) {
     connection = TcpSocket::Create();
     if (!connection.IsValid()) return ConnectOutcome::NoSocket;
+    connection.CountSentInto(&bytesSent);
     if (!connection.Connect(address, DeviceCommandPort, channelLimits.connect)) {
         ShowBilingualMessage(chineseConnectFailure, "Connect Failed!");
         connection.Close();
         return ConnectOutcome::Failed;
     }
-    connection.SetReceiveLimit(channelLimits.reply);
-    connection.SetSendLimit(channelLimits.reply);
+    connection.SetReceiveLimit(deviceWait);
+    connection.SetSendLimit(deviceWait);
     return ConnectOutcome::Connected;
 }
 

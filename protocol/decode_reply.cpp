@@ -1,7 +1,6 @@
 // Interpreting one device reply into the operation's verdict and the console state.
 #include "app/operator_console.h"
 #include "protocol/command_block.h"
-#include "protocol/flash_layout_flag.h"
 
 namespace tarnwell {
 
@@ -10,9 +9,11 @@ namespace {
 int HexDigitValue(char c) { return (c >= '0' && c <= '9') ? c - '0' : static_cast<unsigned char>(c) - 55; }
 
 // The first two characters of the 16-digit text, taken as a byte; its high nibble.
+// A text shorter than two characters ends in its NUL, which counts like any
+// other character (0 - 55), as in the zero-filled reply buffer.
 int FlashLayoutFrom(const std::string& digits) {
-    int d0 = digits.size() > 0 ? HexDigitValue(digits[0]) : 0;
-    int d1 = digits.size() > 1 ? HexDigitValue(digits[1]) : 0;
+    int d0 = HexDigitValue(digits.size() > 0 ? digits[0] : '\0');
+    int d1 = HexDigitValue(digits.size() > 1 ? digits[1] : '\0');
     return ((16 * d0 + d1) % 256 + 256) % 256 / 16;
 }
 
@@ -64,6 +65,11 @@ int OperatorConsole::DecodeReply(const DeviceReply& reply, ReplyVerdict& verdict
         return 0;
     }
     return 1;
+}
+
+int OperatorConsole::DecodeWorkerReply(const DeviceReply& reply, ReplyVerdict& verdict) {
+    if (reply.Kind() == ReplyQueryAnswer && reply.Flag() == QueryLanguageList) return 1;
+    return DecodeReply(reply, verdict);
 }
 
 } // namespace tarnwell

@@ -6,6 +6,7 @@
 #include "protocol/command_block.h"
 #include "protocol/member_data.h"
 #include "protocol/package_check.h"
+#include "journal/sha256.h"
 
 #include <cstdio>
 #include <system_error>
@@ -29,10 +30,73 @@ BilingualText MemberReadFailure(MemberRead outcome) {
     return {"升级文件读取失败,文件可能已被改动!", "The update file can no longer be read; it may have changed!"};
 }
 
+const BilingualText kNoCommandAnswer{"没有接收到命令数据", "Can't Accept Command Data"};
+const BilingualText kUpdateFailed{"升级失败", "Update failed"};
+
+// What one awaited reply of the upgrade amounts to.
+enum class StepAnswer {
+    Accepted,
+    Refused,
+    Missing,      // nothing arrived before the device closed or the wait ended
+    Unusable,     // garbage, a kind that gives no verdict, or more than one reply's bytes
+    DeviceFailed, // the device's own failure reply, already shown by the decoding
+};
+
+// `lastOnConnection`: no further reply may follow this one, so bytes beyond
+// it mean a reply longer than the protocol's 128.
+StepAnswer AwaitStepAnswer(OperatorConsole& console, TcpSocket& connection, bool lastOnConnection) {
+    DeviceReply reply = ReceiveDeviceReply(connection);
+    if (!reply.Arrived()) return StepAnswer::Missing;
+    if (lastOnConnection && static_cast<size_t>(reply.received) == kDeviceReplyMax && connection.PendingBytes() > 0)
+        return StepAnswer::Unusable;
+    ReplyVerdict verdict;
+    console.DecodeWorkerReply(reply, verdict);
+    if (verdict.replyStatus == 1) return StepAnswer::Accepted;
+    if (verdict.replyStatus == 2) return StepAnswer::Refused;
+    return reply.Kind() == ReplyUpdateFailed ? StepAnswer::DeviceFailed : StepAnswer::Unusable;
+}
+
+// Shows what a step's answer means when it is not acceptance; true when accepted.
+bool AcceptedOrSaid(OperatorConsole& console, StepAnswer answer, const BilingualText& missing,
+                    const BilingualText& refused) {
+    switch (answer) {
+    case StepAnswer::Accepted:
+        return true;
+    case StepAnswer::Missing:
+        console.ShowBilingualMessage(missing);
+        break;
+    case StepAnswer::Refused:
+        console.ShowBilingualMessage(refused);
+        break;
+    case StepAnswer::Unusable:
+        console.ShowBilingualMessage(kUpdateFailed);
+        break;
+    case StepAnswer::DeviceFailed:
+        break;
+    }
+    return false;
+}
+
+// Every connection of the worker waits as long as a device writing flash needs.
+bool OpenWorkerChannel(OperatorConsole& console, TcpSocket& connection, const std::string& address,
+                       const char* chineseConnectFailure) {
+    switch (console.OpenCommandChannel(connection, address, chineseConnectFailure, console.channelLimits.worker)) {
+    case ConnectOutcome::Connected:
+        return true;
+    case ConnectOutcome::NoSocket:
+        // The only failure the operator would otherwise never hear of.
+        console.ShowBilingualMessage(kUpdateFailed);
+        return false;
+    case ConnectOutcome::Failed:
+        return false;
+    }
+    return false;
+}
+
 // The handshake, on a connection of its own; false when the upgrade must end.
 bool UpgradeHandshake(OperatorConsole& console, const std::string& address) {
     TcpSocket connection;
-    if (console.OpenCommandChannel(connection, address, "连接失败 1!") != ConnectOutcome::Connected) return false;
+    if (!OpenWorkerChannel(console, connection, address, "连接失败 1!")) return false;
     CommandBlock handshake(CmdUpgradeHandshake);
     handshake.ParameterBigEndian(8);
     if (!connection.SendAll(handshake.Bytes().data(), handshake.Bytes().size())) {
@@ -44,31 +108,40 @@ bool UpgradeHandshake(OperatorConsole& console, const std::string& address) {
         console.ShowBilingualMessage("发送数据失败", "Send data error!");
         return false;
     }
-    DeviceReply reply = ReceiveDeviceReply(connection);
-    if (!reply.Arrived()) {
-        // Without a word the operator would be left wondering whether anything ran.
-        console.ShowBilingualMessage("没有接收到命令数据", "Can't Accept Command Data");
-        return false;
+    // Without a word the operator would be left wondering whether anything ran.
+    return AcceptedOrSaid(console, AwaitStepAnswer(console, connection, true), kNoCommandAnswer,
+                          {"升级协议版本不合", "UpdateTool's protocol version not applicable!"});
+}
+
+// The package's digest goes into the unit before any of it is sent.
+void RunRecordedUpgrade(OperatorConsole& console, const std::shared_ptr<JournalUnit>& unit, const std::string& path,
+                        const std::string& address) {
+    if (!unit) {
+        console.UpgradeFirmware(path, address);
+        return;
     }
-    ReplyVerdict verdict;
-    console.DecodeReply(reply, verdict);
-    if (verdict.replyStatus == 2) {
-        console.ShowBilingualMessage("升级协议版本不合", "UpdateTool's protocol version not applicable!");
-        return false;
+    StepRecorder step(unit, "UpgradeFirmware");
+    try {
+        unit->Records().SetUnitPackage(unit->Id(), path, Sha256OfFile(path).value_or(""));
+    } catch (const JournalError& error) {
+        unit->MarkFailed();
+        console.ShowBilingualMessage(JournalFaultMessage(error));
+        console.busyWorker = false;
+        return;
     }
-    return true;
+    step.Finish(console.UpgradeFirmware(path, address), console);
 }
 
 } // namespace
 
 void OperatorConsole::StartFirmwareUpgrade() {
     PullFields();
-    if (biosFilePath.empty()) {
+    // A path typed over a refused or cancelled selection was never checked.
+    if (biosFilePath.empty() || firmwareFileCount == 0) {
         ShowBilingualMessage("请选择文件来更新Bios!", "please select a file update Bios!");
         return;
     }
     ReadDeviceAddress();
-    if (biosFilePath.empty() || firmwareFileCount == 0) return;
     // One upgrade at a time: a second one would interleave members on the device.
     if (busyWorker.load()) {
         ShowBilingualMessage(kBusy);
@@ -80,9 +153,19 @@ void OperatorConsole::StartFirmwareUpgrade() {
     // Set before the thread exists, so the worker's emptying always comes after.
     busyWorker = true;
     try {
-        firmwareWorker = std::thread([this, path = biosFilePath, address = deviceAddressText] {
+        // The worker's step belongs to the unit of the action that started it.
+        std::shared_ptr<JournalUnit> unit;
+        try {
+            unit = RecordedAction::CurrentUnit(*this);
+        } catch (const JournalError& error) {
+            busyWorker = false;
+            RecordedAction::StopCurrent();
+            ShowBilingualMessage(JournalFaultMessage(error));
+            return;
+        }
+        firmwareWorker = std::thread([this, path = biosFilePath, address = deviceAddressText, unit] {
             try {
-                UpgradeFirmware(path, address);
+                RunRecordedUpgrade(*this, unit, path, address);
             } catch (...) {
                 // Out of memory for a message text: still free the console.
                 busyWorker = false;
@@ -95,29 +178,37 @@ void OperatorConsole::StartFirmwareUpgrade() {
     }
 }
 
-void OperatorConsole::UpgradeFirmware(const std::string& packagePath, const std::string& address) {
+bool OperatorConsole::UpgradeFirmware(const std::string& packagePath, const std::string& address) {
     PackageTable table{};
     if (CheckUpgradePackage(packagePath, table) == 0) {
         ShowBilingualMessage("文件格式错误!", "File format error!");
         busyWorker = false;
-        return;
+        return false;
     }
 
     if (!UpgradeHandshake(*this, address)) {
         busyWorker = false;
-        return;
+        return false;
     }
     ui_.EnableControl(IdUpdateBios, false);
 
-    ReplyVerdict verdict;
+    // The verdict of the last member that went out: 1 only when the device took all of it.
+    int memberVerdict = 0;
     for (int index = 0; index <= kLastMemberIndex; ++index) {
         const PackageMember& member = table[static_cast<size_t>(index)];
         ui_.SetStatusLine(MemberStatusText(index));
         ui_.SetProgress(0);
+        // A stop comes between members, so no member is ever cut short on the wire;
+        // a device that has not had all of them must not be restarted.
+        if (stopBeforeNextMember.load() && member.present) {
+            ShowBilingualMessage("升级已中止", "Update stopped");
+            verdict.replyStatus = 2;
+            break;
+        }
 
         TcpSocket connection;
-        if (OpenCommandChannel(connection, address, "连接失败2!") != ConnectOutcome::Connected) {
-            verdict.replyStatus = 2;
+        if (!OpenWorkerChannel(*this, connection, address, "连接失败2!")) {
+            memberVerdict = 2;
             break;
         }
         if (!member.present) break; // the previous member's verdict stands
@@ -128,62 +219,43 @@ void OperatorConsole::UpgradeFirmware(const std::string& packagePath, const std:
         MemberRead read = ReadMemberData(packagePath, member, data);
         if (read != MemberRead::Complete) {
             ShowBilingualMessage(MemberReadFailure(read));
-            verdict.replyStatus = 2;
+            memberVerdict = 2;
             break;
         }
 
+        memberVerdict = 2; // until the device has taken this member
         const bool installDescription = member.type == kInstallDescriptionType;
         if (installDescription) {
             CommandBlock first(CmdUpgradeFirstFile);
             if (!connection.SendAll(first.Bytes().data(), first.Bytes().size())) {
                 ShowBilingualMessage("发送数据失败", "Send data error!");
-                verdict.replyStatus = 2;
                 break;
             }
-            verdict.replyStatus = 0;
             SendFileAttr(connection, kInstallDescriptionType, member.size);
         } else {
             SendCmdReadyUpgrade(connection);
-            verdict.replyStatus = 0;
-            DeviceReply ready = ReceiveDeviceReply(connection);
-            if (!ready.Arrived()) {
-                ShowBilingualMessage("没有接收到命令数据", "Can't Accept Command Data");
-                verdict.replyStatus = 2;
-                break;
-            }
-            DecodeReply(ready, verdict);
-            if (verdict.replyStatus == 2) {
-                ShowBilingualMessage("升级失败", "Update failed");
-                break;
-            }
+            if (!AcceptedOrSaid(*this, AwaitStepAnswer(*this, connection, false), kNoCommandAnswer, kUpdateFailed)) break;
         }
 
-        verdict.replyStatus = 0;
         // An empty member has nothing to send; SendFile would call that an error.
-        if (!data.empty()) SendFile(connection, data.data(), data.size());
+        // A member the device did not take whole is a failed upgrade, whatever it answers.
+        if (!data.empty() && !SendFile(connection, data.data(), data.size())) break;
         data.Release();
 
-        connection.SetReceiveLimit(channelLimits.replyAfterFirmwareData);
-        DeviceReply answer = ReceiveDeviceReply(connection);
-        if (!answer.Arrived()) {
-            ShowBilingualMessage("发送数据后没有收到反馈信息", "Can't accpet data after send data");
+        const BilingualText refused =
+            installDescription ? BilingualText{"升级程序版本不合", "UpdateTool's program version not applicable!"}
+                               : BilingualText{"发送数据后更新失败", "Update failed after send Data"};
+        if (!AcceptedOrSaid(*this, AwaitStepAnswer(*this, connection, true),
+                            {"发送数据后没有收到反馈信息", "Can't accpet data after send data"}, refused))
             break;
-        }
-        DecodeReply(answer, verdict);
-        if (verdict.replyStatus == 2) {
-            if (installDescription)
-                ShowBilingualMessage("升级程序版本不合", "UpdateTool's program version not applicable!");
-            else
-                ShowBilingualMessage("发送数据后更新失败", "Update failed after send Data");
-            break;
-        }
+        memberVerdict = 1;
         connection.Close();
         std::this_thread::sleep_for(upgradePauses.betweenMembers);
     }
 
     // Only a device that accepted the last member is restarted into the new firmware.
-    if (verdict.replyStatus == 1) {
-        RebootDevice(address);
+    if (memberVerdict == 1) {
+        RebootDevice(address, channelLimits.worker);
         ui_.SetStatusLine("Update Bios Complete");
     }
     ui_.SetProgress(0);
@@ -191,6 +263,7 @@ void OperatorConsole::UpgradeFirmware(const std::string& packagePath, const std:
     ui_.EnableControl(IdUpdateBios, true);
     upgradeTail.Wait(upgradePauses.beforeIdleStatus);
     ui_.SetStatusLine("Current Process");
+    return verdict.replyStatus == 1;
 }
 
 } // namespace tarnwell

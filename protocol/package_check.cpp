@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdio>
 #include <cstring>
+#include <sys/stat.h>
 #include <limits>
 #include <memory>
 #include <string_view>
@@ -31,7 +32,12 @@ struct FileCloser {
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
-File OpenForReading(const std::string& path) { return File(std::fopen(path.c_str(), "rb")); }
+// Only a regular file: a named pipe typed into the path would block the worker for good.
+File OpenForReading(const std::string& path) {
+    struct stat kind {};
+    if (::stat(path.c_str(), &kind) != 0 || !S_ISREG(kind.st_mode)) return File(nullptr);
+    return File(std::fopen(path.c_str(), "rb"));
+}
 
 std::string_view Field(const Header& header, std::size_t offset, std::size_t length) {
     return std::string_view(header.data() + offset, length);
@@ -79,12 +85,13 @@ int ScanHeaders(std::FILE* file, const std::string& path, std::uint64_t fileSize
             result = 0;
         }
         const auto sizeField = Field(header, kSizeOffset, kSizeLength);
-        if (!IsPlainTarSize(sizeField)) {
+        std::uint32_t memberSize = 0;
+        if (!ReadTarSize(sizeField, memberSize)) {
             std::printf("updatefile %s member %zu has a bad size field\n", path.c_str(), index);
             return 0;
         }
         const std::uint64_t dataOffset = headerOffset + kBlockSize;
-        const std::uint64_t size = ParseTarOctal(sizeField);
+        const std::uint64_t size = memberSize;
         // A member cut short would reach the device as a short or garbage image.
         if (dataOffset + size > fileSize) {
             std::printf("updatefile %s member %zu runs past the end of the file\n", path.c_str(), index);

@@ -18,8 +18,6 @@ namespace tarnwell {
 
 namespace {
 
-std::string LogoImagePath() { return WorkFilePath("logo.cramfs"); }
-
 enum class ImageTaken { Missing, TooBig, Read };
 
 struct CloseFile {
@@ -53,13 +51,18 @@ int OperatorConsole::UpdatePicture() {
     if (ui_.ControlText(IdPicturePathEdit).empty() || pictureFileCount <= 0) return 0;
     ReadDeviceAddress();
     const int count = std::min(pictureFileCount, kMaxLogoPictures);
+    if (WorkFolderPath().empty()) {
+        ShowBilingualMessage("无法创建工作文件夹,图片未更新", "Cannot create the work folder; the picture was not updated!");
+        return 0;
+    }
 
     // Whatever an earlier attempt left behind must not stand in for this build.
-    std::remove(LogoImagePath().c_str());
-    std::string kindText = WorkFilePath("temp_logo.bin");
+    std::remove(WorkFile("logo.cramfs").c_str());
+    std::string kindText = WorkFile("temp_logo.bin");
     BilingualText failure;
-    if (BuildFlashImage(count, &updateFilePaths[kPictureSlotBase], kindText, failure) != kBuildFlashImageOk) {
-        std::remove(LogoImagePath().c_str());
+    if (BuildFlashImage(count, &updateFilePaths[kPictureSlotBase], kindText, failure, FlashLayoutFlag.load(),
+                        workFolder) != kBuildFlashImageOk) {
+        std::remove(WorkFile("logo.cramfs").c_str());
         ShowBilingualMessage(failure);
         return 0;
     }
@@ -68,7 +71,7 @@ int OperatorConsole::UpdatePicture() {
 
 int OperatorConsole::SendLogoImage() {
     std::vector<std::uint8_t> image;
-    switch (TakeLogoImage(LogoImagePath(), image)) {
+    switch (TakeLogoImage(WorkFile("logo.cramfs"), image)) {
     case ImageTaken::Missing:
         return 0;
     case ImageTaken::TooBig:

@@ -1,4 +1,5 @@
 // The short exchanges that set one thing on the device, and the reboot.
+#include "app/journal_mac_write.h"
 #include "app/mac_text.h"
 #include "app/mac_text_block.h"
 #include "app/operator_console.h"
@@ -9,9 +10,11 @@ namespace tarnwell {
 
 void OperatorConsole::RebootDevice() { RebootDevice(deviceAddressText); }
 
-void OperatorConsole::RebootDevice(const std::string& address) {
+void OperatorConsole::RebootDevice(const std::string& address) { RebootDevice(address, channelLimits.reply); }
+
+void OperatorConsole::RebootDevice(const std::string& address, Milliseconds deviceWait) {
     TcpSocket connection;
-    if (OpenCommandChannel(connection, address, "连接失败 3") != ConnectOutcome::Connected) return;
+    if (OpenCommandChannel(connection, address, "连接失败 3", deviceWait) != ConnectOutcome::Connected) return;
     languageMatched = 0;
     CommandBlock block(CmdReboot);
     if (!connection.SendAll(block.Bytes().data(), block.Bytes().size()))
@@ -107,6 +110,9 @@ int OperatorConsole::SetMacAddress() {
         ShowBilingualMessage("MAC地址无效!", "MAC address is not effective!");
         return 0;
     }
+    // Committed as reserved before the block can leave; a failure below marks it failed.
+    JournalMacWrite journalWrite(*this);
+    if (!journalWrite.Reserve(macText)) return 0;
     TcpSocket connection;
     if (OpenCommandChannel(connection, deviceAddressText, "连接失败9!") != ConnectOutcome::Connected) return 0;
     CommandBlock block(CmdSetMac);
@@ -118,7 +124,11 @@ int OperatorConsole::SetMacAddress() {
         return 0;
     }
     connection.Close();
+    journalWrite.Written();
+    // Stepped and saved at once: after a crash the next start carries on
+    // from the next address instead of the one saved at the last close.
     if (autoIncrementMac != 0) OnIncrementMac();
+    SaveMacSetting();
     return 1;
 }
 

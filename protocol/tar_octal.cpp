@@ -27,13 +27,19 @@ std::uint32_t ParseTarOctal(std::string_view text) {
     return value;
 }
 
-bool IsPlainTarSize(std::string_view text) {
+bool ReadTarSize(std::string_view field, std::uint32_t& size) {
+    field = UpToNul(field);
+    const auto first = field.find_first_not_of(' ');
+    field = first == std::string_view::npos ? std::string_view() : field.substr(first);
+    const auto last = field.find_last_not_of(' ');
+    field = last == std::string_view::npos ? std::string_view() : field.substr(0, last + 1);
     std::uint64_t value = 0;
-    for (const char c : UpToNul(text)) {
+    for (const char c : field) {
         if (c < '0' || c > '7') return false;
         value = value * 8 + static_cast<std::uint64_t>(c - '0');
         if (value > std::numeric_limits<std::uint32_t>::max()) return false;
     }
+    size = static_cast<std::uint32_t>(value);
     return true;
 }
 

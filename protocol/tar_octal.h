@@ -10,9 +10,9 @@ namespace tarnwell {
 // power of eight, modulo 2^32. Packages rely on this reading, odd fields too.
 std::uint32_t ParseTarOctal(std::string_view text);
 
-// True when the field, up to its first NUL, holds only octal digits (or
-// nothing) and its value fits 32 bits: the only fields whose ParseTarOctal
-// value is a size that means something.
-bool IsPlainTarSize(std::string_view text);
+// The size a header's size field gives, as tar tools write it: octal digits
+// with leading blanks or zeros, ended by a blank, a NUL or the field's end.
+// False when anything else is in it or the value does not fit 32 bits.
+bool ReadTarSize(std::string_view field, std::uint32_t& size);
 
 } // namespace tarnwell

@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
     std::string error;
     auto options = ParseDevsimOptions(argc, argv, error);
     if (!options) {
-        std::fprintf(stderr, "tarnwell-devsim: %s\n%s", error.c_str(), kDevsimUsage);
+        std::fprintf(stderr, "tarnwell-devsim: %s\n(tarnwell-devsim --help lists the options)\n", error.c_str());
         return 2;
     }
     std::mutex logLock;
@@ -57,7 +57,7 @@ int main(int argc, char** argv) {
         DeviceProfile profile = options->profile;
         profile.address = NthAddress(options->firstAddress, i);
         auto device = std::make_unique<SimulatedDevice>(profile);
-        device->SetLogSink(log);
+        device->SetLogSink(log, options->logFormat);
         if (!device->Start()) {
             std::fprintf(stderr, "tarnwell-devsim: cannot listen on %s:%u\n", profile.address.c_str(), profile.port);
             return 1;
@@ -65,9 +65,10 @@ int main(int argc, char** argv) {
         for (const Fault& fault : options->faults) device->AddFault(fault);
         if (options->webPort != 0) {
             auto web = std::make_unique<WebCgiServer>();
+            web->SetScript(options->webReply);
             if (!web->Start(profile.address, static_cast<uint16_t>(options->webPort))) {
-                std::fprintf(stderr, "tarnwell-devsim: cannot serve the web CGI on %s:%d\n", profile.address.c_str(),
-                             options->webPort);
+                std::fprintf(stderr, "tarnwell-devsim: cannot serve the web CGI on %s:%d (choose another with --web-port)\n",
+                             profile.address.c_str(), options->webPort);
                 return 1;
             }
             webServers.push_back(std::move(web));

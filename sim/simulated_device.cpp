@@ -1,16 +1,14 @@
 #include "sim/simulated_device.h"
 
-#include "platform/tcp_socket.h"
+#include "protocol/device_reply.h"
+#include "sim/link_pacer.h"
 #include "sim/test_bitmap.h"
 
 #include <algorithm>
-#include <arpa/inet.h>
-#include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
-#include <netinet/in.h>
+#include <nlohmann/json.hpp>
 #include <poll.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 namespace tarnwell::sim {
@@ -21,6 +19,9 @@ namespace {
 
 constexpr auto kPictureDecisionWindow = 400ms;
 constexpr auto kMemberIdleEnd = 500ms;
+// How often a waiting session looks whether the device is stopping.
+constexpr auto kStopCheck = 100ms;
+constexpr size_t kMebibyte = 1024 * 1024;
 
 uint32_t BigEndian32(const uint8_t* at) {
     return static_cast<uint32_t>(at[0]) << 24 | static_cast<uint32_t>(at[1]) << 16 |
@@ -34,6 +35,13 @@ std::vector<uint8_t> MakeReply(uint8_t kind, uint32_t value, uint8_t flag, const
     reply[8] = flag;
     for (size_t i = 0; i < text.size() && 32 + i < reply.size(); ++i) reply[32 + i] = static_cast<uint8_t>(text[i]);
     return reply;
+}
+
+// What a terse unit sends of a reply: the kind, value and flag, and the text when there is one.
+size_t MeaningfulLength(const std::vector<uint8_t>& reply) {
+    size_t end = reply.size();
+    while (end > 32 && reply[end - 1] == 0) --end;
+    return end > 32 ? std::min(reply.size(), end + 1) : 9;
 }
 
 bool Readable(int fd, std::chrono::milliseconds limit) {
@@ -63,7 +71,8 @@ std::string CommandName(uint8_t code) {
 class SimulatedDevice::Session {
 public:
     Session(SimulatedDevice& device, TcpSocket socket, int ordinal)
-        : device_(device), socket_(std::move(socket)), ordinal_(ordinal) {}
+        : device_(device), profile_(device.profile_), socket_(std::move(socket)), ordinal_(ordinal),
+          readPacer_(profile_.linkRateBitsPerSecond), sendPacer_(profile_.linkRateBitsPerSecond) {}
 
     void Run() {
         while (alive_) {
@@ -75,22 +84,34 @@ public:
             exchange.name = CommandName(exchange.code);
             if (got < exchange.command.size()) {
                 exchange.complete = false;
-                device_.Record(exchange);
+                Finish(exchange);
                 break;
             }
             Serve(exchange);
-            device_.Record(exchange);
+            Finish(exchange);
         }
         if (reset_) socket_.Abort();
+        std::lock_guard lock(device_.mutex_);
+        if (ConnectionRecord* record = device_.KeptConnectionLocked(ordinal_)) record->sha256 = connectionHash_.Finish();
     }
 
 private:
+    void Finish(Exchange& exchange) {
+        exchange.payloadSha256 = payloadHash_.Finish();
+        if (refused_) exchange.outcome = "refused";
+        else if (silenced_) exchange.outcome = "silent";
+        else if (reset_) exchange.outcome = "reset";
+        else if (closed_) exchange.outcome = "closed";
+        else if (!exchange.complete) exchange.outcome = "incomplete";
+        device_.Record(exchange);
+    }
+
     void Serve(Exchange& exchange) {
-        const DeviceProfile& profile = device_.profile_;
         closeAfter_ = FaultFor(exchange.code, FaultKind::CloseEarly);
         resetAfter_ = FaultFor(exchange.code, FaultKind::Reset);
         payloadRead_ = 0;
         answers_ = 0;
+        refused_ = silenced_ = false;
         if (CutHere(0)) {
             exchange.complete = false;
             return;
@@ -102,7 +123,7 @@ private:
             break;
         case CmdUpgradeFirstFile:
             if ((exchange.complete = ReadPayload(exchange, 8))) {
-                exchange.complete = ReadPayload(exchange, BigEndian32(&exchange.payload[4]));
+                exchange.complete = ReadPayload(exchange, BigEndian32(attributes_ + 4));
                 if (exchange.complete) Answer(exchange.code, MakeReply(216, 0, 1));
             }
             break;
@@ -116,8 +137,8 @@ private:
         }
         case CmdQuery:
             if (exchange.command[8] == QueryLanguageList || exchange.command[8] == QueryFlashLayout) {
-                uint8_t sub = exchange.command[8] == QueryLanguageList ? profile.languageQueryAnswer : QueryFlashLayout;
-                const std::string& text = sub == QueryLanguageList ? profile.languageList : profile.flashLayoutDigits;
+                uint8_t sub = exchange.command[8] == QueryLanguageList ? profile_.languageQueryAnswer : QueryFlashLayout;
+                const std::string& text = sub == QueryLanguageList ? profile_.languageList : profile_.flashLayoutDigits;
                 Answer(exchange.code, MakeReply(180, 0, sub, text));
             }
             break;
@@ -139,13 +160,12 @@ private:
     }
 
     void ServeReady(Exchange& exchange) {
-        const DeviceProfile& profile = device_.profile_;
-        ReadyMode mode = profile.readyMode;
+        ReadyMode mode = profile_.readyMode;
         if (mode == ReadyMode::Auto) mode = Readable(socket_.Descriptor(), kPictureDecisionWindow) ? ReadyMode::Picture : ReadyMode::Firmware;
         if (mode == ReadyMode::Picture) {
             // Attributes (type, size) and the image; the tool reads no answer.
             if ((exchange.complete = ReadPayload(exchange, 8)))
-                exchange.complete = ReadPayload(exchange, BigEndian32(&exchange.payload[4]));
+                exchange.complete = ReadPayload(exchange, BigEndian32(attributes_ + 4));
             return;
         }
         if (!Answer(exchange.code, MakeReply(186, 0, 1))) return;
@@ -155,25 +175,42 @@ private:
             std::lock_guard lock(device_.mutex_);
             memberIndex = device_.firmwareMembersSeen_++;
         }
-        if (memberIndex < profile.firmwareMemberSizes.size()) {
-            exchange.complete = ReadPayload(exchange, profile.firmwareMemberSizes[memberIndex]);
+        if (memberIndex < profile_.firmwareMemberSizes.size()) {
+            exchange.complete = ReadPayload(exchange, profile_.firmwareMemberSizes[memberIndex]);
         } else {
             ReadUntilQuiet(exchange);
         }
-        if (exchange.complete) Answer(exchange.code, MakeReply(186, 0, 1));
+        if (!exchange.complete) return;
+        WriteFlash(payloadRead_);
+        Answer(exchange.code, MakeReply(186, 0, 1));
+    }
+
+    // A unit answers member data only once it has written it.
+    void WriteFlash(uint64_t bytes) {
+        if (profile_.flashWritePerMiB.count() <= 0) return;
+        auto busy = std::chrono::duration_cast<std::chrono::milliseconds>(
+            profile_.flashWritePerMiB * (static_cast<double>(bytes) / kMebibyte));
+        auto until = std::chrono::steady_clock::now() + busy;
+        while (device_.running_ && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(kStopCheck, until - std::chrono::steady_clock::now()));
     }
 
     void ServeCapture(Exchange& exchange) {
-        const DeviceProfile& profile = device_.profile_;
-        std::vector<uint8_t> picture = profile.capturePicture.empty() ? MakeBitmap(64, 48, 8) : profile.capturePicture;
-        uint32_t announced = profile.captureAnnouncedLength.value_or(static_cast<uint32_t>(picture.size()));
-        if (!Answer(exchange.code, MakeReply(218, announced, 1)) || refused_ || silenced_) return;
-        size_t limit = std::min(picture.size(), profile.captureCutAfter.value_or(picture.size()));
-        limit = std::min(limit, profile.captureStallAfter.value_or(limit));
+        std::vector<uint8_t> picture = profile_.capturePicture.empty() ? MakeBitmap(64, 48, 8) : profile_.capturePicture;
+        uint32_t announced = profile_.captureAnnouncedLength.value_or(static_cast<uint32_t>(picture.size()));
+        size_t limit = std::min(picture.size(), profile_.captureCutAfter.value_or(picture.size()));
+        limit = std::min(limit, profile_.captureStallAfter.value_or(limit));
         if (resetAfter_) limit = std::min(limit, resetAfter_->afterBytes);
-        for (size_t sent = 0; sent < limit;) {
-            size_t piece = std::min(profile.capturePiece, limit - sent);
-            if (!socket_.SendAll(picture.data() + sent, piece)) return;
+        size_t sent = 0;
+        std::vector<uint8_t> trailing;
+        if (profile_.replies.captureCoalesced) {
+            sent = std::min(profile_.capturePiece, limit);
+            trailing.assign(picture.begin(), picture.begin() + static_cast<std::ptrdiff_t>(sent));
+        }
+        if (!Answer(exchange.code, MakeReply(218, announced, profile_.captureReplyFlag), trailing) || refused_ || silenced_) return;
+        while (sent < limit) {
+            size_t piece = std::min(profile_.capturePiece, limit - sent);
+            if (!Send(picture.data() + sent, piece)) return;
             sent += piece;
             std::this_thread::sleep_for(1ms);
         }
@@ -181,14 +218,15 @@ private:
             // Give the bytes time to reach the tool before the reset discards them.
             std::this_thread::sleep_for(100ms);
             CutHere(resetAfter_->afterBytes);
-        } else if (profile.captureCutAfter) {
+        } else if (profile_.captureCutAfter) {
             alive_ = false;
         }
         // A stalled device holds the connection until the tool gives up.
     }
 
-    // Sends a reply unless a fault says otherwise; false when the connection ended.
-    bool Answer(uint8_t code, std::vector<uint8_t> reply) {
+    // Sends a reply (and `trailing` in the same write) unless a fault says
+    // otherwise, in the shape the profile gives; false when the connection ended.
+    bool Answer(uint8_t code, std::vector<uint8_t> reply, const std::vector<uint8_t>& trailing = {}) {
         refused_ = false;
         silenced_ = false;
         const int answer = ++answers_;
@@ -201,7 +239,33 @@ private:
             reply[8] = 0;
             refused_ = true;
         }
-        return socket_.SendAll(reply.data(), reply.size());
+        const ReplyShape& shape = profile_.replies;
+        if (shape.shortReplies) reply.resize(MeaningfulLength(reply));
+        if (shape.twoInOneBurst) {
+            std::vector<uint8_t> second = MakeReply(ReplyNothing16, 0, 0);
+            if (shape.shortReplies) second.resize(MeaningfulLength(second));
+            reply.insert(reply.end(), second.begin(), second.end());
+        }
+        reply.insert(reply.end(), trailing.begin(), trailing.end());
+        const size_t pieces = std::clamp<size_t>(shape.pieces, 1, reply.size());
+        for (size_t i = 0, at = 0; i < pieces; ++i) {
+            size_t end = reply.size() * (i + 1) / pieces;
+            if (i > 0) std::this_thread::sleep_for(shape.piecePause);
+            if (!Send(reply.data() + at, end - at)) return false;
+            at = end;
+        }
+        return true;
+    }
+
+    bool Send(const uint8_t* data, size_t length) {
+        if (!sendPacer_.Paced()) return socket_.SendAll(data, length);
+        constexpr size_t kSegment = 1460;
+        for (size_t at = 0; at < length; at += kSegment) {
+            size_t piece = std::min(kSegment, length - at);
+            sendPacer_.Pass(piece);
+            if (!socket_.SendAll(data + at, piece)) return false;
+        }
+        return true;
     }
 
     std::optional<Fault> FaultFor(uint8_t code, FaultKind kind, int answer = 0) {
@@ -212,6 +276,7 @@ private:
     bool CutHere(size_t position) {
         if (closeAfter_ && position >= closeAfter_->afterBytes) {
             alive_ = false;
+            closed_ = true;
             return true;
         }
         if (resetAfter_ && position >= resetAfter_->afterBytes) {
@@ -222,6 +287,34 @@ private:
         return false;
     }
 
+    // Waits for bytes: false when the device stops or the tool stays silent past the idle limit.
+    bool WaitForInput() {
+        const auto idle = profile_.idleTimeout;
+        const auto deadline = std::chrono::steady_clock::now() + idle;
+        while (device_.running_) {
+            auto slice = kStopCheck;
+            if (idle.count() > 0) {
+                auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+                if (left.count() <= 0) return false;
+                slice = std::min(slice, left);
+            }
+            if (Readable(socket_.Descriptor(), slice)) return true;
+        }
+        return false;
+    }
+
+    // One receive of at most `length` bytes after waiting for them; <= 0 when the connection is over.
+    ssize_t ReceiveSome(uint8_t* out, size_t length) {
+        if (readPacer_.Paced()) length = std::min<size_t>(length, 16 * 1024);
+        if (!WaitForInput()) return -1;
+        ssize_t got = socket_.ReceiveSome(out, length);
+        if (got > 0) {
+            readPacer_.Pass(static_cast<size_t>(got));
+            Note(out, static_cast<size_t>(got));
+        }
+        return got;
+    }
+
     bool ReadPayload(Exchange& exchange, size_t length) {
         uint8_t buffer[65536];
         while (length > 0) {
@@ -229,7 +322,7 @@ private:
             if (closeAfter_) want = std::min(want, closeAfter_->afterBytes - std::min(closeAfter_->afterBytes, payloadRead_));
             if (resetAfter_) want = std::min(want, resetAfter_->afterBytes - std::min(resetAfter_->afterBytes, payloadRead_));
             if (want == 0 && CutHere(payloadRead_)) return false;
-            ssize_t got = socket_.ReceiveSome(buffer, want);
+            ssize_t got = ReceiveSome(buffer, want);
             if (got <= 0) {
                 alive_ = false;
                 return false;
@@ -244,7 +337,7 @@ private:
     void ReadUntilQuiet(Exchange& exchange) {
         uint8_t buffer[65536];
         while (Readable(socket_.Descriptor(), kMemberIdleEnd)) {
-            ssize_t got = socket_.ReceiveSome(buffer, sizeof buffer);
+            ssize_t got = ReceiveSome(buffer, sizeof buffer);
             if (got <= 0) {
                 alive_ = false;
                 return;
@@ -253,33 +346,51 @@ private:
         }
     }
 
+    // Adds payload bytes to the exchange: its leading bytes, its length and its hash.
     void Keep(Exchange& exchange, const uint8_t* data, size_t length) {
-        exchange.payload.insert(exchange.payload.end(), data, data + length);
+        // The first 8 bytes carry file attributes some commands read back.
+        for (size_t i = 0; i < length && payloadRead_ + i < sizeof attributes_; ++i) attributes_[payloadRead_ + i] = data[i];
+        size_t room = profile_.records.leadingBytes - std::min(profile_.records.leadingBytes, exchange.payload.size());
+        exchange.payload.insert(exchange.payload.end(), data, data + std::min(room, length));
+        exchange.payloadLength += length;
+        payloadHash_.Update(data, length);
         payloadRead_ += length;
+    }
+
+    // Adds received bytes to the connection's record.
+    void Note(const uint8_t* data, size_t length) {
+        connectionHash_.Update(data, length);
         std::lock_guard lock(device_.mutex_);
-        auto& raw = device_.connectionBytes_[static_cast<size_t>(ordinal_ - 1)];
-        raw.insert(raw.end(), data, data + length);
+        ConnectionRecord* record = device_.KeptConnectionLocked(ordinal_);
+        if (record == nullptr) return;
+        size_t room = profile_.records.leadingBytes - std::min(profile_.records.leadingBytes, record->leading.size());
+        record->leading.insert(record->leading.end(), data, data + std::min(room, length));
+        record->length += length;
     }
 
     // Reads exactly `length` bytes unless the peer goes away; the count read.
     size_t Read(uint8_t* out, size_t length) {
         size_t got = 0;
         while (got < length) {
-            ssize_t n = socket_.ReceiveSome(out + got, length - got);
+            ssize_t n = ReceiveSome(out + got, length - got);
             if (n <= 0) break;
             got += static_cast<size_t>(n);
         }
-        std::lock_guard lock(device_.mutex_);
-        auto& raw = device_.connectionBytes_[static_cast<size_t>(ordinal_ - 1)];
-        raw.insert(raw.end(), out, out + got);
         return got;
     }
 
     SimulatedDevice& device_;
+    const DeviceProfile& profile_;
     TcpSocket socket_;
     int ordinal_;
+    LinkPacer readPacer_;
+    LinkPacer sendPacer_;
+    Sha256 payloadHash_;
+    Sha256 connectionHash_;
+    uint8_t attributes_[8] = {};
     bool alive_ = true;
     bool reset_ = false;
+    bool closed_ = false;
     bool refused_ = false;
     bool silenced_ = false;
     size_t payloadRead_ = 0;
@@ -292,29 +403,7 @@ SimulatedDevice::SimulatedDevice(DeviceProfile profile) : profile_(std::move(pro
 
 SimulatedDevice::~SimulatedDevice() { Stop(); }
 
-bool SimulatedDevice::OpenListener() {
-    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd < 0) return false;
-    int yes = 1;
-    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(profile_.port);
-    uint32_t host = 0;
-    // Loopback only: a simulated device never answers another network.
-    if (!ParseIpv4(profile_.address, host) || (ntohl(host) >> 24) != 127) {
-        ::close(fd);
-        return false;
-    }
-    address.sin_addr.s_addr = host;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, 16) != 0) {
-        ::close(fd);
-        return false;
-    }
-    listenFd_ = fd;
-    listening_ = true;
-    return true;
-}
+bool SimulatedDevice::OpenListener() { return listener_.Listen(profile_.address, profile_.port); }
 
 bool SimulatedDevice::Start() {
     if (running_) return true;
@@ -339,11 +428,10 @@ void SimulatedDevice::Stop() {
     {
         std::lock_guard lock(mutex_);
         sessions.swap(sessions_);
+        finishedSessions_.clear();
     }
     for (auto& session : sessions) session.join();
-    if (listenFd_ >= 0) ::close(listenFd_);
-    listenFd_ = -1;
-    for (int retired : retiredListeners_) ::close(retired);
+    listener_.Close();
     retiredListeners_.clear();
     ::close(wakePipe_[0]);
     ::close(wakePipe_[1]);
@@ -351,25 +439,66 @@ void SimulatedDevice::Stop() {
 }
 
 void SimulatedDevice::CloseListenerLocked() {
-    if (listenFd_ < 0) return;
+    if (!listener_.IsOpen()) return;
     // Shut down at once, so connects are refused from now on; the accept
     // thread may be polling this descriptor, so it closes it itself.
-    ::shutdown(listenFd_, SHUT_RDWR);
-    if (std::this_thread::get_id() == acceptThread_.get_id()) ::close(listenFd_);
-    else retiredListeners_.push_back(listenFd_);
-    listenFd_ = -1;
-    listening_ = false;
+    listener_.Shutdown();
+    if (std::this_thread::get_id() == acceptThread_.get_id()) listener_.Close();
+    else retiredListeners_.push_back(std::move(listener_));
+    listener_ = LoopbackListener();
     char wake = 1;
     [[maybe_unused]] ssize_t ignored = ::write(wakePipe_[1], &wake, 1);
 }
 
+// Closes the port for the connection after `ordinal`; it opens again a
+// window after that connection has ended.
+void SimulatedDevice::RefuseNextLocked(const Fault& refusal, int ordinal) {
+    CloseListenerLocked();
+    ++connections_; // the refused attempt keeps its ordinal
+    AddConnectionRecordLocked();
+    refusalWindow_ = refusal.delay.count() > 0 ? refusal.delay : kRefusalWindow;
+    refusalAfter_ = ordinal;
+    resumeAt_ = std::chrono::steady_clock::now() + refusalWindow_;
+}
+
+void SimulatedDevice::SessionEnded(int ordinal) {
+    if (ordinal == refusalAfter_ && !ListeningLocked() && resumeAt_ != std::chrono::steady_clock::time_point{})
+        resumeAt_ = std::max(resumeAt_, std::chrono::steady_clock::now() + refusalWindow_);
+}
+
+void SimulatedDevice::ReapFinishedSessions() {
+    std::list<std::thread> finished;
+    {
+        std::lock_guard lock(mutex_);
+        for (auto it : finishedSessions_) finished.splice(finished.end(), sessions_, it);
+        finishedSessions_.clear();
+    }
+    for (auto& session : finished) session.join();
+}
+
+void SimulatedDevice::AddConnectionRecordLocked() {
+    ConnectionRecord record;
+    record.connection = connections_;
+    record.sha256 = Sha256().Finish();
+    connectionRecords_.push_back(std::move(record));
+    while (connectionRecords_.size() > profile_.records.records) connectionRecords_.pop_front();
+}
+
+ConnectionRecord* SimulatedDevice::KeptConnectionLocked(int ordinal) {
+    if (connectionRecords_.empty()) return nullptr;
+    auto index = static_cast<long>(ordinal) - connectionRecords_.front().connection;
+    if (index < 0 || index >= static_cast<long>(connectionRecords_.size())) return nullptr;
+    return &connectionRecords_[static_cast<size_t>(index)];
+}
+
 void SimulatedDevice::AcceptLoop() {
     while (running_) {
+        ReapFinishedSessions();
         {
             std::lock_guard lock(mutex_);
             bool resumeDue = resumeAt_ != std::chrono::steady_clock::time_point{} &&
                              std::chrono::steady_clock::now() >= resumeAt_;
-            if (!listening_ && resumeDue) {
+            if (!ListeningLocked() && resumeDue) {
                 resumeAt_ = {};
                 OpenListener();
             }
@@ -377,9 +506,8 @@ void SimulatedDevice::AcceptLoop() {
         int polled;
         {
             std::lock_guard lock(mutex_);
-            for (int retired : retiredListeners_) ::close(retired);
             retiredListeners_.clear();
-            polled = listening_ ? listenFd_ : -1;
+            polled = listener_.Descriptor();
         }
         pollfd entries[2] = {{wakePipe_[0], POLLIN, 0}, {polled, POLLIN, 0}};
         if (::poll(entries, 2, 50) <= 0) continue;
@@ -393,28 +521,29 @@ void SimulatedDevice::AcceptLoop() {
         // Accepted under the lock, so WaitUntilIdle never sees a connection
         // that has left the queue but has no session yet.
         std::lock_guard lock(mutex_);
-        if (listenFd_ != polled) continue;
-        int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd < 0) continue;
+        if (listener_.Descriptor() != polled) continue;
+        TcpSocket socket = listener_.Accept();
+        if (!socket.IsValid()) continue;
         int ordinal = ++connections_;
-        connectionBytes_.emplace_back();
+        AddConnectionRecordLocked();
         // A refused next connection: close the port before the tool can reach it.
         if (auto refuse = std::find_if(faults_.begin(), faults_.end(), [&](const Fault& f) {
                 return f.kind == FaultKind::RefuseConnection && f.connection == ordinal + 1;
             });
             refuse != faults_.end()) {
-            CloseListenerLocked();
-            ++connections_; // the refused attempt keeps its ordinal
-            connectionBytes_.emplace_back();
-            resumeAt_ = refuse->delay.count() > 0 ? std::chrono::steady_clock::now() + refuse->delay
-                                                  : std::chrono::steady_clock::time_point{};
+            Fault refusal = *refuse;
             faults_.erase(refuse);
+            RefuseNextLocked(refusal, ordinal);
         }
         ++activeSessions_;
-        sessions_.emplace_back([this, fd, ordinal] {
-            Session(*this, TcpSocket(fd), ordinal).Run();
+        auto slot = sessions_.emplace(sessions_.end());
+        // The session finds its slot under the lock, so it is set before the session can end.
+        *slot = std::thread([this, socket = std::move(socket), ordinal, slot]() mutable {
+            Session(*this, std::move(socket), ordinal).Run();
             std::lock_guard done(mutex_);
             --activeSessions_;
+            SessionEnded(ordinal);
+            if (running_) finishedSessions_.push_back(slot);
             changed_.notify_all();
         });
     }
@@ -422,12 +551,8 @@ void SimulatedDevice::AcceptLoop() {
 
 void SimulatedDevice::AddFault(const Fault& fault) {
     std::lock_guard lock(mutex_);
-    if (fault.kind == FaultKind::RefuseConnection && fault.connection == connections_ + 1 && listening_) {
-        CloseListenerLocked();
-        ++connections_;
-        connectionBytes_.emplace_back();
-        resumeAt_ = fault.delay.count() > 0 ? std::chrono::steady_clock::now() + fault.delay
-                                            : std::chrono::steady_clock::time_point{};
+    if (fault.kind == FaultKind::RefuseConnection && fault.connection == connections_ + 1 && ListeningLocked()) {
+        RefuseNextLocked(fault, connections_);
         return;
     }
     faults_.push_back(fault);
@@ -440,14 +565,14 @@ void SimulatedDevice::ClearFaults() {
 
 void SimulatedDevice::StopListening() {
     std::lock_guard lock(mutex_);
-    if (!listening_) return;
+    if (!ListeningLocked()) return;
     CloseListenerLocked();
     resumeAt_ = {};
 }
 
 void SimulatedDevice::ResumeListening() {
     std::lock_guard lock(mutex_);
-    if (!listening_) OpenListener();
+    if (!ListeningLocked()) OpenListener();
     resumeAt_ = {};
 }
 
@@ -470,11 +595,12 @@ void SimulatedDevice::Record(const Exchange& exchange) {
     std::function<void(const std::string&)> sink;
     {
         std::lock_guard lock(mutex_);
-        exchanges_.push_back(exchange);
+        if (profile_.records.records > 0) exchanges_.push_back(exchange);
+        while (exchanges_.size() > profile_.records.records) exchanges_.pop_front();
         sink = logSink_;
         changed_.notify_all();
     }
-    if (sink) sink(LogLine(profile_.address, exchange));
+    if (sink) sink(logFormat_ == LogFormat::Json ? JsonLogLine(profile_.address, exchange) : LogLine(profile_.address, exchange));
 }
 
 bool SimulatedDevice::WaitUntilIdle(std::chrono::milliseconds limit) {
@@ -484,7 +610,7 @@ bool SimulatedDevice::WaitUntilIdle(std::chrono::milliseconds limit) {
         {
             std::unique_lock lock(mutex_);
             if (!changed_.wait_until(lock, deadline, [this] { return activeSessions_ == 0; })) return false;
-            pending = listening_ && Readable(listenFd_, 0ms);
+            pending = ListeningLocked() && Readable(listener_.Descriptor(), 0ms);
         }
         if (!pending) return true;
         if (std::chrono::steady_clock::now() >= deadline) return false;
@@ -496,7 +622,7 @@ std::vector<Exchange> SimulatedDevice::Exchanges() const {
     std::vector<Exchange> exchanges;
     {
         std::lock_guard lock(mutex_);
-        exchanges = exchanges_;
+        exchanges.assign(exchanges_.begin(), exchanges_.end());
     }
     // Connections are served side by side; the order they were opened in is the tool's.
     std::stable_sort(exchanges.begin(), exchanges.end(),
@@ -513,7 +639,14 @@ std::vector<Exchange> SimulatedDevice::ExchangesWithCode(uint8_t code) const {
 
 std::vector<std::vector<uint8_t>> SimulatedDevice::ConnectionBytes() const {
     std::lock_guard lock(mutex_);
-    return connectionBytes_;
+    std::vector<std::vector<uint8_t>> bytes;
+    for (const ConnectionRecord& record : connectionRecords_) bytes.push_back(record.leading);
+    return bytes;
+}
+
+std::vector<ConnectionRecord> SimulatedDevice::Connections() const {
+    std::lock_guard lock(mutex_);
+    return {connectionRecords_.begin(), connectionRecords_.end()};
 }
 
 int SimulatedDevice::ConnectionCount() const {
@@ -526,16 +659,17 @@ int SimulatedDevice::RebootCount() const {
     return reboots_;
 }
 
-void SimulatedDevice::SetLogSink(std::function<void(const std::string&)> sink) {
+void SimulatedDevice::SetLogSink(std::function<void(const std::string&)> sink, LogFormat format) {
     std::lock_guard lock(mutex_);
     logSink_ = std::move(sink);
+    logFormat_ = format;
 }
 
 std::string SimulatedDevice::LogLine(const std::string& address, const Exchange& exchange) {
     char head[160];
-    std::snprintf(head, sizeof head, "%s conn=%d %s code=0x%02X sub=0x%02X payload=%zu%s", address.c_str(),
+    std::snprintf(head, sizeof head, "%s conn=%d %s code=0x%02X sub=0x%02X payload=%llu%s", address.c_str(),
                   exchange.connection, exchange.name.c_str(), exchange.code, exchange.command[8],
-                  exchange.payload.size(), exchange.complete ? "" : " incomplete");
+                  static_cast<unsigned long long>(exchange.payloadLength), exchange.complete ? "" : " incomplete");
     std::string line = head;
     if (!exchange.payload.empty()) {
         line += " data=";
@@ -545,9 +679,22 @@ std::string SimulatedDevice::LogLine(const std::string& address, const Exchange&
             std::snprintf(hex, sizeof hex, "%02x", exchange.payload[i]);
             line += hex;
         }
-        if (shown < exchange.payload.size()) line += "...";
+        if (shown < exchange.payloadLength) line += "...";
     }
     return line;
+}
+
+std::string SimulatedDevice::JsonLogLine(const std::string& address, const Exchange& exchange) {
+    nlohmann::ordered_json line;
+    line["address"] = address;
+    line["connection"] = exchange.connection;
+    line["command"] = exchange.name;
+    line["code"] = exchange.code;
+    line["sub"] = exchange.command[8];
+    line["payloadLength"] = exchange.payloadLength;
+    line["payloadSha256"] = Sha256Hex(exchange.payloadSha256);
+    line["outcome"] = exchange.outcome;
+    return line.dump();
 }
 
 } // namespace tarnwell::sim

@@ -1,11 +1,9 @@
 #include "sim/web_cgi_server.h"
 
-#include <arpa/inet.h>
+#include <algorithm>
 #include <chrono>
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <poll.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 namespace tarnwell::sim {
@@ -53,6 +51,17 @@ WebCgiScript WebCgiScript::Oversized() {
     return {WebCgiBehaviour::Answer, reply};
 }
 
+WebCgiScript WebCgiScript::Status(int status, OkPlace ok, size_t segments) {
+    const char* reason = status == 200 ? "OK" : status == 404 ? "Not Found" : status == 500 ? "Internal Server Error" : "Status";
+    std::string body = ok == OkPlace::Body ? "result=ok" : "result=DONE";
+    std::string reply = "HTTP/1.1 " + std::to_string(status) + " " + reason + "\r\nContent-Type: text/plain\r\n";
+    if (ok == OkPlace::Header) reply += "X-Result: ok\r\n";
+    reply += "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+    WebCgiScript script{WebCgiBehaviour::Answer, reply};
+    script.segments = segments;
+    return script;
+}
+
 WebCgiScript WebCgiScript::Silent() { return {WebCgiBehaviour::Silent, {}}; }
 WebCgiScript WebCgiScript::CloseAtOnce() { return {WebCgiBehaviour::CloseAtOnce, {}}; }
 WebCgiScript WebCgiScript::Reset() { return {WebCgiBehaviour::Reset, {}}; }
@@ -60,26 +69,12 @@ WebCgiScript WebCgiScript::Reset() { return {WebCgiBehaviour::Reset, {}}; }
 WebCgiServer::~WebCgiServer() { Stop(); }
 
 bool WebCgiServer::Start(const std::string& address, uint16_t port) {
-    if (listener_ >= 0) return false;
-    uint32_t host = 0;
-    if (!ParseIpv4(address, host) || (ntohl(host) >> 24) != 127) return false;
-    listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (listener_ < 0) return false;
-    int yes = 1;
-    ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_addr.s_addr = host;
-    local.sin_port = htons(port);
-    socklen_t size = sizeof local;
-    if (::bind(listener_, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0 ||
-        ::listen(listener_, 16) != 0 ||
-        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&local), &size) != 0 ||
-        ::pipe2(wakePipe_, O_CLOEXEC) != 0) {
+    if (listener_.IsOpen()) return false;
+    if (!listener_.Listen(address, port) || ::pipe2(wakePipe_, O_CLOEXEC) != 0) {
         Stop();
         return false;
     }
-    port_ = ntohs(local.sin_port);
+    port_ = listener_.Port();
     thread_ = std::thread([this] { Serve(); });
     return true;
 }
@@ -95,7 +90,7 @@ void WebCgiServer::Stop() {
         if (fd >= 0) ::close(fd);
         fd = -1;
     };
-    closeOnce(listener_);
+    listener_.Close();
     closeOnce(wakePipe_[0]);
     closeOnce(wakePipe_[1]);
     port_ = 0;
@@ -123,12 +118,12 @@ bool WebCgiServer::WaitForConnections(size_t count, Milliseconds limit) const {
 
 void WebCgiServer::Serve() {
     for (;;) {
-        pollfd entries[2] = {{listener_, POLLIN, 0}, {wakePipe_[0], POLLIN, 0}};
+        pollfd entries[2] = {{listener_.Descriptor(), POLLIN, 0}, {wakePipe_[0], POLLIN, 0}};
         if (::poll(entries, 2, -1) < 0) continue;
         if (entries[1].revents != 0) return;
         if (entries[0].revents & POLLIN) {
-            int fd = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-            if (fd >= 0) Handle(TcpSocket(fd));
+            TcpSocket connection = listener_.Accept();
+            if (connection.IsValid()) Handle(std::move(connection));
         }
     }
 }
@@ -145,10 +140,17 @@ void WebCgiServer::Handle(TcpSocket connection) {
         requests_.push_back(std::move(request));
     }
     switch (script.behaviour) {
-    case WebCgiBehaviour::Answer:
-        connection.SendAll(script.reply.data(), script.reply.size());
+    case WebCgiBehaviour::Answer: {
+        const size_t segments = std::clamp<size_t>(script.segments, 1, std::max<size_t>(1, script.reply.size()));
+        for (size_t i = 0, at = 0; i < segments; ++i) {
+            size_t end = script.reply.size() * (i + 1) / segments;
+            if (i > 0) std::this_thread::sleep_for(script.segmentPause);
+            if (!connection.SendAll(script.reply.data() + at, end - at)) break;
+            at = end;
+        }
         connection.Close();
         break;
+    }
     case WebCgiBehaviour::Silent:
         held_.push_back(std::move(connection));
         break;

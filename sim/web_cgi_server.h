@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/tcp_socket.h"
+#include "sim/loopback_listener.h"
 
 namespace tarnwell::sim {
 
@@ -21,10 +22,17 @@ enum class WebCgiBehaviour {
     Reset,        // read the request, then close with a reset
 };
 
+// Where an answer carries the lower-case "ok" the tool looks for.
+enum class OkPlace { Nowhere, Header, Body };
+
 struct WebCgiScript {
     WebCgiBehaviour behaviour = WebCgiBehaviour::Answer;
     std::string reply;
+    size_t segments = 1; // writes the reply is split over, with a pause between them
+    Milliseconds segmentPause{50};
 
+    // "HTTP/1.1 <status> <reason>" with "ok" where asked, in `segments` writes.
+    static WebCgiScript Status(int status, OkPlace ok, size_t segments = 1);
     static WebCgiScript Ok();               // 200 with body "ok"
     static WebCgiScript OkInHeaderOnly();   // "ok" only inside a header value
     static WebCgiScript UpperCaseOkOnly();  // "HTTP/1.1 200 OK", no lower-case "ok"
@@ -64,7 +72,7 @@ private:
     void Serve();
     void Handle(TcpSocket connection);
 
-    int listener_ = -1;
+    LoopbackListener listener_;
     int wakePipe_[2] = {-1, -1};
     uint16_t port_ = 0;
     std::thread thread_;

@@ -8,8 +8,10 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth x11-apps imagemagick fonts-wqy-microhei
-  iproute2 tar util-linux time
+  iproute2 tar util-linux time ccache
+  libcli11-dev nlohmann-json3-dev
   help2man file lintian appstream desktop-file-utils
+  libsqlite3-dev libpq-dev postgresql-15
 )
 missing=()
 for package in "${packages[@]}"; do

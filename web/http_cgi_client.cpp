@@ -1,6 +1,7 @@
 #include "web/http_cgi_client.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 
@@ -11,6 +12,7 @@ namespace tarnwell {
 
 TcpSocket ConnectWithTimeout(const std::string& address, int port, const HttpLimits& limits) {
     TcpSocket socket = TcpSocket::Create();
+    socket.CountSentInto(limits.sentCounter);
     // Narrowing an out-of-range number would reach some other port than the operator typed.
     bool connected = socket.IsValid() && port > 0 && port <= 65535 &&
                      socket.Connect(address, static_cast<uint16_t>(port), limits.connect);
@@ -65,16 +67,28 @@ int HttpGet(TcpSocket& socket, const std::string& host, const std::string& path,
     }
 
     std::memset(buffer, 0, length);
-    if (!socket.WaitReadable(limits.replyWait)) {
-        OutputDebugText("select Error!\n");
-        return -1;
+    // The reply may come in several segments: read until the device closes,
+    // the buffer is full, the reply is complete or the wait has passed.
+    const auto deadline = std::chrono::steady_clock::now() + limits.replyWait;
+    size_t received = 0;
+    while (received < length && !ReplyIsComplete(buffer, received)) {
+        auto left = std::chrono::duration_cast<Milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() < 0 || !socket.WaitReadable(left)) {
+            if (received == 0) {
+                OutputDebugText("select Error!\n");
+                return -1;
+            }
+            break;
+        }
+        ssize_t got = socket.ReceiveSome(buffer + received, length - received);
+        if (got <= 0) break;
+        received += static_cast<size_t>(got);
     }
-    ssize_t received = socket.ReceiveSome(buffer, length);
-    if (received <= 0) {
+    if (received == 0) {
         OutputDebugText("Recv Error!\n");
         return -1;
     }
-    return ReplyContainsOk(buffer, static_cast<size_t>(received)) ? 0 : -1;
+    return ReplySetsSerial(buffer, received) ? 0 : -1;
 }
 
 } // namespace tarnwell

@@ -1,22 +1,17 @@
 #pragma once
 // The small HTTP client that talks to a device's web CGI: a connect with a time
-// limit, one fixed GET request, one read of the reply.
+// limit, one fixed GET request, and the reply read until it is whole.
 #include <cstddef>
 #include <string>
 
 #include "platform/tcp_socket.h"
+#include "protocol/channel_limits.h"
 
 namespace tarnwell {
 
 // One buffer holds the request and afterwards the reply.
 inline constexpr size_t kHttpBufferSize = 2048;
 
-// How long each step may block the console. Tests of a silent device shorten them.
-struct HttpLimits {
-    Milliseconds connect{5000};
-    Milliseconds sendWait{5000};  // before each send
-    Milliseconds replyWait{5000};
-};
 
 // Connects to `address` (dotted decimal) on `port`, giving up after limits.connect.
 // Returns the socket in blocking mode, or an invalid socket after printing
@@ -30,9 +25,10 @@ int SendAllWithTimeout(TcpSocket& socket, const char* data, size_t length, const
 // The exact request bytes for `host` (the address alone, no port) and `path`.
 std::string BuildHttpGetRequest(const std::string& host, const std::string& path);
 
-// Builds the request in the zero-filled buffer, sends it, waits up to
-// limits.replyWait for the reply, receives once into the zero-filled buffer and
-// looks for "ok" in the bytes received. 0 when found, else -1. A request that
+// Builds the request in the zero-filled buffer, sends it, then receives into
+// the zero-filled buffer until the device closes, the buffer is full, the
+// reply is complete by its Content-Length or limits.replyWait has passed.
+// 0 when the reply holds "ok" and its status line is no HTTP error, else -1. A request that
 // would not fit the buffer with a terminating zero is not sent (-1).
 // The socket stays open. Failures are noted on the debug channel.
 int HttpGet(TcpSocket& socket, const std::string& host, const std::string& path, char* buffer,

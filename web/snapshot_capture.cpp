@@ -13,7 +13,6 @@ namespace {
 const BilingualText kSendFailed{"发送数据失败", "Send data error!"};
 const BilingualText kNoReply{"rec get picture fail", "rec get picture fail!"};
 const BilingualText kNoPicture{"get picture fail m_nCaptureLen<0=", "get picture fail m_nCaptureLen<0=!"};
-const BilingualText kRefused{"设备拒绝抓图", "The device refused the capture!"};
 const BilingualText kTooLarge{"图片长度异常, 抓图失败", "get picture fail: announced length too large!"};
 const BilingualText kCannotCreate{"无法创建图片文件", "Cannot create the picture file!"};
 const BilingualText kCannotWrite{"保存图片失败", "Cannot write the picture file!"};
@@ -53,11 +52,6 @@ void OperatorConsole::OnCapture() {
     const int32_t length = verdict.captureLen;
     if (length <= 0) {
         ShowBilingualMessage(kNoPicture);
-        return;
-    }
-    // A refusing device sends no picture after its reply; waiting for one would only time out.
-    if (verdict.replyStatus == 2) {
-        ShowBilingualMessage(kRefused);
         return;
     }
     if (length > kMaxCaptureLength) {

@@ -8,14 +8,11 @@
 #include <string>
 
 #include "app/console_fields.h"
+#include "protocol/channel_limits.h"
 
 namespace tarnwell {
 
 class TcpSocket;
-
-// Real snapshots are a few MiB at most; a larger announcement is a broken or
-// hostile device, refused before a file is created.
-inline constexpr int32_t kMaxCaptureLength = 64 * 1024 * 1024;
 
 // "%04d%02d%02d_%02d%02d%02d" of the given local time.
 std::string CaptureTimestamp(const LocalDateTime& at);

@@ -35,7 +35,9 @@ QWidget* CreateControl(const ControlTemplate& control, QWidget* parent) {
     case ControlKind::PushButton:
     case ControlKind::DefPushButton: {
         auto* button = new QPushButton(text, parent);
-        button->setAutoDefault(false);
+        // Enter on a focused button presses that button, as in every desktop
+        // dialog; elsewhere it presses the default one.
+        button->setAutoDefault(true);
         button->setDefault(control.kind == ControlKind::DefPushButton);
         return button;
     }
@@ -111,8 +113,15 @@ BuiltDialog BuildDialog(QDialog& dialog, const DialogTemplate& dialogTemplate) {
         widget->setGeometry(built.units.ToPixelsX(control.x), built.units.ToPixelsY(control.y),
                             built.units.ToPixelsX(control.width), built.units.ToPixelsY(height));
         widget->setObjectName(QString::number(control.id));
-        QString accessible = QString::fromStdString(control.accessibleName.empty() ? control.text : control.accessibleName);
-        widget->setAccessibleName(accessible.remove('&'));
+        // A control with no name of its own is announced by its text, so the
+        // name follows every relabelling and status change.
+        if (!control.accessibleName.empty()) {
+            const QString name = QString::fromStdString(control.accessibleName);
+            widget->setAccessibleName(name);
+            // The edit inside a combo box is what has the focus and is announced.
+            if (auto* combo = qobject_cast<QComboBox*>(widget); combo != nullptr && combo->lineEdit() != nullptr)
+                combo->lineEdit()->setAccessibleName(name);
+        }
         widget->setEnabled(control.enabled);
         widget->setVisible(control.shown);
         built.zOrder.emplace_back(control.id, widget);

@@ -45,14 +45,21 @@ constexpr quintptr kRightButtonDown = 0x204;
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 std::string S(const QString& text) { return text.toStdString(); }
 
-// "Description|patterns|...||" into Qt's "Description (patterns);;...".
+// "Description|patterns|...||" into Qt's "Description(patterns);;...". A
+// description that already ends in its patterns gets them once, cleaned; "*.*"
+// is "*", so files without an extension are listed too.
 QString QtFilter(const std::string& filter) {
     QStringList parts = Q(filter).split('|', Qt::SkipEmptyParts);
     QStringList entries;
     for (int i = 0; i + 1 < parts.size(); i += 2) {
-        QString patterns = parts[i + 1];
-        patterns.replace(';', ' ');
-        entries << QString("%1 (%2)").arg(parts[i], patterns.simplified());
+        QStringList patterns;
+        for (const QString& pattern : parts[i + 1].split(';', Qt::SkipEmptyParts))
+            patterns << (pattern.trimmed() == "*.*" ? QString("*") : pattern.trimmed());
+        QString description = parts[i];
+        const qsizetype open = description.lastIndexOf('(');
+        if (open > 0 && description.endsWith(')')) description = description.left(open);
+        else description += ' ';
+        entries << QString("%1(%2)").arg(description, patterns.join(' '));
     }
     return entries.join(";;");
 }
@@ -105,6 +112,7 @@ void OperatorConsoleDialog::OnInitDialog() {
     for (size_t i = 0; i < kLanguageNames.size(); ++i) languages->insertItem(static_cast<int>(i), kLanguageNames[i]);
     languages->setCurrentIndex(0);
     console_.Initialise(settings_);
+    console_.journal.Enable();
     connect(&timer_, &QTimer::timeout, this, [this] { console_.OnTimer(); });
     timer_.start(1000);
     WireCommands();

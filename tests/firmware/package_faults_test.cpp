@@ -11,9 +11,8 @@ using namespace tarnwell::test;
 
 namespace {
 
-using Strings = std::vector<std::string>;
 
-const std::string kInstallXml = "<install/>\n";
+const std::string kShortInstallXml = "<install/>\n";
 
 std::string Archive(const std::vector<UstarMember>& members) { return MakeUstarArchive(members); }
 
@@ -39,18 +38,18 @@ INSTANTIATE_TEST_SUITE_P(
     Untrusted, BadPackageTest,
     ::testing::Values(
         BadPackage{"Empty", [] { return std::string(); }},
-        BadPackage{"TruncatedHeader", [] { return Archive({{"Install.xml", kInstallXml}}).substr(0, 300); }},
+        BadPackage{"TruncatedHeader", [] { return Archive({{"Install.xml", kShortInstallXml}}).substr(0, 300); }},
         BadPackage{"SizeBeyondTheFile",
-                   [] { return Archive({{"Install.xml", kInstallXml}, {"romfs-x.cramfs.img", "x", "00000777777"}}); }},
+                   [] { return Archive({{"Install.xml", kShortInstallXml}, {"romfs-x.cramfs.img", "x", "00000777777"}}); }},
         BadPackage{"NonOctalSize",
-                   [] { return Archive({{"Install.xml", kInstallXml}, {"romfs-x.cramfs.img", "x", "0000000001x"}}); }},
+                   [] { return Archive({{"Install.xml", kShortInstallXml}, {"romfs-x.cramfs.img", "x", "0000000001x"}}); }},
         BadPackage{"HugeMemberCount",
                    [] {
-                       std::vector<UstarMember> members{{"Install.xml", kInstallXml}};
+                       std::vector<UstarMember> members{{"Install.xml", kShortInstallXml}};
                        for (int i = 0; i < 40; ++i) members.emplace_back("part" + std::to_string(i), "data");
                        return Archive(members);
                    }},
-        BadPackage{"WrongFirstMember", [] { return Archive({{"install.xml", kInstallXml}}); }},
+        BadPackage{"WrongFirstMember", [] { return Archive({{"install.xml", kShortInstallXml}}); }},
         BadPackage{"NotTar", [] { return std::string(4096, 'A'); }}),
     [](const auto& info) { return std::string(info.param.label); });
 
@@ -70,7 +69,7 @@ struct LateChange {
 class LateChangeTest : public UpgradeFixture, public ::testing::WithParamInterface<LateChange> {};
 
 TEST_P(LateChangeTest, StopsWithoutSendingTheMember) {
-    std::vector<PackageFile> files{{"Install.xml", kInstallXml}, {"romfs-x.cramfs.img", PatternBytes(50000, 3)}};
+    std::vector<PackageFile> files{{"Install.xml", kShortInstallXml}, {"romfs-x.cramfs.img", PatternBytes(50000, 3)}};
     UseDevice(Expect(files));
     const std::string path = PackWithTar(files, "ustar");
     ui.onStatus = [&](const std::string& status) {

@@ -4,12 +4,16 @@
 #include "sim/test_bitmap.h"
 #include "upgrade_fixture.h"
 
+#include <fcntl.h>
+#include <future>
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace tarnwell;
 using namespace tarnwell::test;
 
 namespace {
 
-using Strings = std::vector<std::string>;
 
 const std::string kPictureRefused = "The File can not uses to update the Picture (must be bmp type and 8bit attribute)";
 const std::string kFirmwareRefused = "The File can not uses to update the application";
@@ -79,13 +83,50 @@ TEST_F(FileSelectionTest, FirmwareChoiceFillsTheEditAndStartsTheUpgradeFromIt) {
     EXPECT_EQ(ui.controls.biosFilePath, package);
     EXPECT_EQ(ui.Messages(), Strings{});
 
-    // A refused choice leaves the edit showing the earlier path but nothing to send.
+    // A refused choice empties the edit with the count: what it shows is what is sent.
     ui.fileChoices.push_back({dir.File("missing.tar")});
     console.OnBrowseFirmware();
     EXPECT_EQ(console.firmwareFileCount, 0);
+    EXPECT_EQ(ui.controls.biosFilePath, "");
+    UiLanguage = 1;
     ui.ClearRecords();
     console.StartFirmwareUpgrade();
     EXPECT_FALSE(console.firmwareWorker.joinable());
+    EXPECT_EQ(ui.Messages(), Strings{"请选择文件来更新Bios!"});
+}
+
+TEST_F(FileSelectionTest, APipeOrDeviceIsRefusedWithoutWaitingForAWriter) {
+    UiLanguage = 1;
+    const std::string pipe = dir.File("fifo.tar");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    for (const std::string& path : {pipe, std::string("/dev/zero")}) {
+        ui.ClearRecords();
+        ui.fileChoices.push_back({path});
+        auto browse = std::async(std::launch::async, [this] { console.OnBrowseFirmware(); });
+        if (browse.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+            // Free the blocked open so the test can end, then fail.
+            int writer = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK);
+            browse.wait();
+            if (writer >= 0) ::close(writer);
+            FAIL() << "Browse blocked on " << path;
+        }
+        EXPECT_EQ(ui.Messages(), (Strings{"打开文件 " + path + " ,失败", "该文件不能用来升级bios"}));
+        EXPECT_EQ(console.firmwareFileCount, 0);
+    }
+    // Typed into the edit over an accepted choice, the pipe stops the worker at the package check.
+    ui.fileChoices.push_back({Write("fw.tar", "x")});
+    console.OnBrowseFirmware();
+    ui.ClearRecords();
+    ui.controls.biosFilePath = pipe;
+    console.StartFirmwareUpgrade();
+    auto joined = std::async(std::launch::async, [this] { console.firmwareWorker.join(); });
+    if (joined.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        int writer = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK);
+        joined.wait();
+        if (writer >= 0) ::close(writer);
+        FAIL() << "the upgrade blocked on the pipe";
+    }
+    EXPECT_EQ(ui.Messages(), Strings{"文件格式错误!"});
 }
 
 TEST_F(FileSelectionTest, RefusedPictureCutsTheSelectionBack) {
@@ -99,6 +140,12 @@ TEST_F(FileSelectionTest, RefusedPictureCutsTheSelectionBack) {
     slots[0] = chosen[0];
     EXPECT_EQ(PictureSlots(), slots);
     EXPECT_EQ(ui.texts[IdPicturePathEdit], chosen[0]);
+
+    // A refused first picture leaves nothing selected and nothing shown.
+    ui.fileChoices.push_back({chosen[1]});
+    console.OnBrowsePicture();
+    EXPECT_EQ(console.pictureFileCount, 0);
+    EXPECT_EQ(ui.texts[IdPicturePathEdit], "");
 }
 
 TEST_F(FileSelectionTest, MoreThanTwentyPicturesKeepTheFirstTwenty) {

@@ -78,7 +78,7 @@ protected:
         UiLanguage = 0; // English texts read best in assertions
         console.channelLimits.connect = std::chrono::milliseconds(2000);
         console.channelLimits.reply = std::chrono::milliseconds(3000);
-        console.channelLimits.replyAfterFirmwareData = std::chrono::milliseconds(1500);
+        console.channelLimits.worker = std::chrono::milliseconds(3000);
         console.upgradePauses.betweenMembers = std::chrono::milliseconds(0);
         console.upgradePauses.beforeIdleStatus = std::chrono::milliseconds(0);
     }
@@ -144,6 +144,11 @@ protected:
     TempDir dir;
     std::unique_ptr<sim::SimulatedDevice> device;
 };
+
+using Strings = std::vector<std::string>;
+
+// An install description as packages carry it.
+inline const std::string kInstallXml = "<install><flash part=\"romfs\"/></install>\n";
 
 // A member's bytes that tell positions apart.
 inline std::string PatternBytes(size_t length, unsigned seed) {

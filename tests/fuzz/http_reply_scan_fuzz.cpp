@@ -1,4 +1,4 @@
-// The "ok" scan over whatever a device's web server sends back, at any length,
+// The "ok", status and length scans over whatever a device's web server sends back, at any length,
 // in a heap block of exactly that length so that any over-read is caught.
 #include <cstdint>
 #include <cstdlib>
@@ -21,6 +21,10 @@ void Check(const uint8_t* data, size_t size) {
     auto block = std::make_unique<char[]>(size == 0 ? 1 : size);
     if (size > 0) std::memcpy(block.get(), data, size);
     if (tarnwell::ReplyContainsOk(block.get(), size) != ContainsOkBounded(block.get(), size)) std::abort();
+    // The status and length scans run over the same exact block, so an over-read is caught.
+    bool error = tarnwell::ReplyIsHttpError(block.get(), size);
+    (void)tarnwell::ReplyIsComplete(block.get(), size);
+    if (tarnwell::ReplySetsSerial(block.get(), size) != (!error && ContainsOkBounded(block.get(), size))) std::abort();
 }
 
 } // namespace

@@ -46,33 +46,57 @@ protected:
 
 } // namespace
 
-TEST_F(ConsoleDialogTest, EveryControlOfTheTemplateIsBuiltWhereItBelongs) {
+TEST_F(ConsoleDialogTest, EveryControlSitsInItsRowInOrder) {
     OperatorConsoleDialog dialog(settings);
-    const DialogTemplate& layout = BuiltInDialogTemplate(102);
     DialogBaseUnits units = DialogBaseUnits::Of(dialog.font());
+    // The console's layout in dialog units: 323 by 227, rows top to bottom,
+    // each row's controls left to right.
     EXPECT_EQ(dialog.width(), units.ToPixelsX(323));
     EXPECT_EQ(dialog.height(), units.ToPixelsY(227));
-    int checked = 0;
-    for (const ControlTemplate& control : layout.controls) {
-        if (control.id == -1) continue;
-        QWidget* widget = dialog.Control(control.id);
-        ASSERT_NE(widget, nullptr) << control.id;
-        EXPECT_EQ(widget->objectName(), QString::number(control.id));
-        EXPECT_EQ(widget->isVisibleTo(&dialog), control.shown) << control.id;
-        EXPECT_EQ(widget->isEnabled(), control.enabled) << control.id;
-        EXPECT_EQ(widget->x(), units.ToPixelsX(control.x)) << control.id;
-        EXPECT_EQ(widget->y(), units.ToPixelsY(control.y)) << control.id;
-        EXPECT_FALSE(widget->accessibleName().isEmpty()) << control.id;
-        ++checked;
+    struct Row {
+        int y;
+        std::vector<int> ids;
+    };
+    const std::vector<Row> rows{
+        {5, {IdAddress, IdSearch}},
+        {24, {IdCheckFirmware, IdBiosPathEdit, IdBrowseFirmware, IdUpdateBios}},
+        {45, {IdCheckLanguage, IdLanguageCombo, IdBrowseUnused, IdUpdateLanguage}},
+        {64, {IdCheckMac, IdMacEdit, IdAutoAdd, IdUpdateMac}},
+        {82, {IdCheckVideoStandard, IdVideoStandardCombo, IdIncrementMac, IdUpdateVideoStandard}},
+        {100, {IdCheckTime, IdDatePicker, IdTimePicker, IdUpdateTime}},
+        {121, {IdCaptureFolderEdit, IdBrowseCaptureFolder, IdCapture}},
+        {141, {IdSerialEdit, IdWebPortEdit, IdSetSerial}},
+        {163, {IdStatusLine}},
+        {176, {IdProgressBar, IdTestLink}},
+        {200, {IdUpdateAll}},
+        {212, {IdCheckPicture, IdPicturePathEdit, IdBrowsePicture, IdUpdatePicture}},
+    };
+    int placed = 0;
+    for (const Row& row : rows) {
+        int left = -1;
+        for (int id : row.ids) {
+            QWidget* widget = dialog.Control(id);
+            ASSERT_NE(widget, nullptr) << id;
+            EXPECT_EQ(widget->objectName(), QString::number(id));
+            // Within the row's band: small controls sit a little lower than the row's edits.
+            EXPECT_GE(widget->y(), units.ToPixelsY(row.y)) << id;
+            EXPECT_LE(widget->y(), units.ToPixelsY(row.y + 3)) << id;
+            EXPECT_GT(widget->x(), left) << id;
+            left = widget->x();
+            ++placed;
+        }
     }
-    EXPECT_EQ(checked, 36);
-    EXPECT_EQ(dialog.Control(IdAddress)->accessibleName(), "IP:");
-    EXPECT_EQ(dialog.Control(IdSerialEdit)->accessibleName(), "Serial");
-    // The picture row and the MAC step button exist but stay hidden and disabled.
-    for (int id : {IdCheckPicture, IdPicturePathEdit, IdBrowsePicture, IdUpdatePicture, IdIncrementMac}) {
+    EXPECT_EQ(placed, 36);
+    // Shown from the start except the picture row, the unused Browse, "加1" and "TestLink".
+    for (int id : {IdCheckPicture, IdPicturePathEdit, IdBrowsePicture, IdUpdatePicture, IdIncrementMac, IdBrowseUnused}) {
         EXPECT_FALSE(dialog.Control(id)->isVisibleTo(&dialog)) << id;
         EXPECT_FALSE(dialog.Control(id)->isEnabled()) << id;
     }
+    EXPECT_FALSE(dialog.Control(IdTestLink)->isVisibleTo(&dialog));
+    EXPECT_TRUE(dialog.Control(IdTestLink)->isEnabled());
+    EXPECT_TRUE(dialog.Control(IdCaptureFolderEdit)->isVisibleTo(&dialog));
+    EXPECT_FALSE(dialog.Control(IdCaptureFolderEdit)->isEnabled());
+    EXPECT_TRUE(dialog.ControlAs<QPushButton>(IdUpdateAll)->isDefault());
 }
 
 TEST_F(ConsoleDialogTest, LabelsFollowTheSystemLanguage) {

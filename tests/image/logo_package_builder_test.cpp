@@ -1,7 +1,6 @@
 #include "image/install_script.h"
 #include "image/logo_package_builder.h"
 #include "platform/work_folder.h"
-#include "protocol/flash_layout_flag.h"
 #include "image_test_support.h"
 
 #include <gtest/gtest.h>
@@ -17,9 +16,7 @@ class LogoPackageBuilder : public ::testing::Test {
 protected:
     void SetUp() override {
         ::setenv("XDG_DATA_HOME", home_.Path().c_str(), 1);
-        FlashLayoutFlag = 0;
     }
-    void TearDown() override { FlashLayoutFlag = 0; }
 
     std::vector<std::string> Pictures(int count) {
         std::vector<std::string> paths;
@@ -59,13 +56,24 @@ TEST(InstallScript, BothLayoutsAreOneLineOf2001Bytes) {
 
 TEST_F(LogoPackageBuilder, WriteInstallScriptFollowsTheFlag) {
     std::string out = "stale";
-    FlashLayoutFlag = 8;
-    ASSERT_EQ(WriteInstallScript(out), 0);
+    ASSERT_EQ(WriteInstallScript(out, 8), 0);
     EXPECT_EQ(out, WorkFilePath("Install.lua"));
     EXPECT_EQ(ReadFileBytes(out), InstallScriptText(8));
-    FlashLayoutFlag = 0;
-    ASSERT_EQ(WriteInstallScript(out), 0);
+    ASSERT_EQ(WriteInstallScript(out, 0), 0);
     EXPECT_EQ(ReadFileBytes(out), InstallScriptText(0));
+}
+
+TEST_F(LogoPackageBuilder, AFolderOfItsOwnKeepsAConsolesFilesApart) {
+    TempDir unit;
+    std::string kind = unit.File("temp_logo.bin");
+    BilingualText failure;
+    const auto paths = Pictures(1);
+    ASSERT_EQ(BuildFlashImage(1, paths.data(), kind, failure, 8, unit.Path()), kBuildFlashImageOk);
+    EXPECT_TRUE(fs::exists(unit.File("logo.cramfs")));
+    EXPECT_FALSE(fs::exists(WorkFilePath("logo.cramfs")));
+    std::string out;
+    ASSERT_EQ(WriteInstallScript(out, 8, unit.Path()), 0);
+    EXPECT_EQ(out, unit.File("Install.lua"));
 }
 
 TEST_F(LogoPackageBuilder, KindTextChoosesTheImage) {
@@ -80,7 +88,7 @@ TEST_F(LogoPackageBuilder, BuildsTheImageFromAtMostTwelvePicturesAndDropsTheScri
     const std::vector<std::string> paths = Pictures(13);
     std::string kind = WorkFilePath("temp_logo.bin");
     BilingualText failure;
-    ASSERT_EQ(BuildFlashImage(13, paths.data(), kind, failure), kBuildFlashImageOk) << failure.english;
+    ASSERT_EQ(BuildFlashImage(13, paths.data(), kind, failure, 0), kBuildFlashImageOk) << failure.english;
     EXPECT_EQ(kind, WorkFilePath("Install.lua"));
     EXPECT_FALSE(fs::exists(kind));
     const CramfsImage image = ReadImageFile(WorkFilePath("logo.cramfs"));
@@ -93,7 +101,7 @@ TEST_F(LogoPackageBuilder, UnknownKindBuildsNothing) {
     const std::vector<std::string> paths = Pictures(1);
     std::string kind = "Logo.bin";
     BilingualText failure;
-    EXPECT_EQ(BuildFlashImage(1, paths.data(), kind, failure), kUnknownFileType);
+    EXPECT_EQ(BuildFlashImage(1, paths.data(), kind, failure, 0), kUnknownFileType);
     EXPECT_EQ(kind, "Logo.bin");
     EXPECT_NE(failure.english.find("Logo.bin"), std::string::npos);
     EXPECT_FALSE(failure.chinese.empty());
@@ -104,19 +112,19 @@ TEST_F(LogoPackageBuilder, WriterFailureNamesTheInputAndLeavesNoImage) {
     std::vector<std::string> paths = Pictures(2);
     std::string kind = "temp_logo.bin";
     BilingualText failure;
-    ASSERT_EQ(BuildFlashImage(2, paths.data(), kind, failure), kBuildFlashImageOk);
+    ASSERT_EQ(BuildFlashImage(2, paths.data(), kind, failure, 0), kBuildFlashImageOk);
     ASSERT_TRUE(fs::exists(WorkFilePath("logo.cramfs")));
 
     paths[1] = pictures_.File("gone.bmp");
     kind = "temp_logo.bin";
-    EXPECT_EQ(BuildFlashImage(2, paths.data(), kind, failure), kImageWriterFailed);
+    EXPECT_EQ(BuildFlashImage(2, paths.data(), kind, failure, 0), kImageWriterFailed);
     EXPECT_NE(failure.english.find(paths[1]), std::string::npos) << failure.english;
     EXPECT_NE(failure.chinese.find(paths[1]), std::string::npos);
     // The earlier image must not pass for this build's.
     EXPECT_FALSE(fs::exists(WorkFilePath("logo.cramfs")));
 
     kind = "temp_logo.bin";
-    EXPECT_EQ(BuildFlashImage(0, paths.data(), kind, failure), kImageWriterFailed);
+    EXPECT_EQ(BuildFlashImage(0, paths.data(), kind, failure, 0), kImageWriterFailed);
     EXPECT_FALSE(fs::exists(WorkFilePath("logo.cramfs")));
 }
 
@@ -125,7 +133,7 @@ TEST_F(LogoPackageBuilder, UnwritableScriptKeepsTheImage) {
     const std::vector<std::string> paths = Pictures(1);
     std::string kind = "temp_logo.bin";
     BilingualText failure;
-    EXPECT_EQ(BuildFlashImage(1, paths.data(), kind, failure), kInstallScriptNotCreated);
+    EXPECT_EQ(BuildFlashImage(1, paths.data(), kind, failure, 0), kInstallScriptNotCreated);
     EXPECT_EQ(kind, "");
     EXPECT_NE(failure.english.find("Install.lua"), std::string::npos);
     EXPECT_TRUE(fs::exists(WorkFilePath("logo.cramfs")));

@@ -1,4 +1,5 @@
 #include "media/media_fixture.h"
+#include "support/scripted_peer.h"
 #include "protocol/command_block.h"
 #include "web/snapshot_capture.h"
 
@@ -135,16 +136,20 @@ TEST_F(SnapshotCaptureTest, BadAnnouncementsCreateNoFile) {
         EXPECT_LT(TimedCapture(), std::chrono::seconds(2)) << c.announced;
         EXPECT_EQ(ui.Messages(), std::vector<std::string>{c.message}) << c.announced;
     }
-    // A refusing device (flag 0) sends no picture after its reply.
-    UseCamera(4096);
-    device->AddFault({sim::FaultKind::RefuseStep, 0, CmdCapture});
-    ui.ClearRecords();
-    console.OnCapture();
-    EXPECT_EQ(ui.Messages(), std::vector<std::string>{"设备拒绝抓图"});
-    EXPECT_EQ(console.replyStatus.load(), 2);
-
     EXPECT_EQ(FilesInFolder(), 0u);
     EXPECT_TRUE(ui.openedFiles.empty());
+}
+
+TEST_F(SnapshotCaptureTest, ThePictureFollowsTheAnnouncedLengthWhateverTheFlag) {
+    // Only the length decides: a reply with flag 0 and 4096 bytes is a picture.
+    const std::string bytes = AsText(Picture(4096), 4096);
+    ScriptedPeer camera({{ReadBytes(32), WriteBytes(DeviceReplyBytes(218, 0, 4096) + bytes)}});
+    ui.SetAddress(camera.Address());
+    ui.controls.captureFolderText = folder.Path().string();
+    console.OnCapture();
+    EXPECT_EQ(ui.Messages(), std::vector<std::string>{});
+    ASSERT_EQ(ui.openedFiles.size(), 1u);
+    EXPECT_EQ(ReadFileBytes(ui.openedFiles[0]), bytes);
 }
 
 TEST_F(SnapshotCaptureTest, SilentDeviceEndsWithinTheReceiveLimit) {

@@ -24,7 +24,7 @@ protected:
     uint64_t ImageSizeFor(const std::string& path) {
         std::string kind = work.File("temp_logo.bin");
         BilingualText failure;
-        EXPECT_EQ(BuildFlashImage(1, &path, kind, failure), kBuildFlashImageOk) << failure.english;
+        EXPECT_EQ(BuildFlashImage(1, &path, kind, failure, 0), kBuildFlashImageOk) << failure.english;
         const uint64_t size = std::filesystem::file_size(work.File("logo.cramfs"));
         std::filesystem::remove(work.File("logo.cramfs"));
         return size;
@@ -104,4 +104,27 @@ TEST_F(PictureUpdateFailures, DeviceResettingMidTransferIsNotReportedAsComplete)
     EXPECT_TRUE(check.found);
     EXPECT_FALSE(check.complete);
     EXPECT_FALSE(ImageLeftOnDisk());
+}
+
+TEST_F(PictureUpdateFailures, NoWorkFolderStopsTheUpdateAndNothingLandsInTheCurrentDirectory) {
+    UseDevice();
+    Select({WritePicture("logo.bmp", Bitmap(16, 8))});
+    // The work folder's parent is a plain file, so the folder cannot be made.
+    TempDir blocked;
+    WriteFileBytes(blocked.File("Tarnwell"), "in the way");
+    const char* saved = std::getenv("XDG_DATA_HOME");
+    const std::string previous = saved != nullptr ? saved : "";
+    ::setenv("XDG_DATA_HOME", blocked.Path().c_str(), 1);
+    TempDir current;
+    const auto savedDirectory = std::filesystem::current_path();
+    std::filesystem::current_path(current.Path());
+
+    EXPECT_EQ(console.UpdatePicture(), 0);
+
+    std::filesystem::current_path(savedDirectory);
+    ::setenv("XDG_DATA_HOME", previous.c_str(), 1);
+    EXPECT_EQ(ui.Messages(), std::vector<std::string>{"无法创建工作文件夹,图片未更新"});
+    EXPECT_TRUE(std::filesystem::is_empty(current.Path()));
+    EXPECT_TRUE(device->WaitUntilIdle());
+    EXPECT_EQ(device->ConnectionCount(), 0);
 }

@@ -1,4 +1,3 @@
-#include "protocol/flash_layout_flag.h"
 #include "support/console_fixture.h"
 
 using namespace tarnwell;
@@ -56,12 +55,20 @@ TEST_F(DecodeReplyTest, UpdateFailedIsReportedWithoutStateChange) {
 TEST_F(DecodeReplyTest, FlashLayoutComesFromTheFirstDigit) {
     ReplyVerdict verdict;
     console.DecodeReply(Reply(180, 0x22, "8000000000000000"), verdict);
-    EXPECT_EQ(FlashLayoutFlag.load(), 8);
+    EXPECT_EQ(console.FlashLayoutFlag.load(), 8);
     console.DecodeReply(Reply(180, 0x22, "0100000000000000"), verdict);
-    EXPECT_EQ(FlashLayoutFlag.load(), 0);
+    EXPECT_EQ(console.FlashLayoutFlag.load(), 0);
     console.DecodeReply(Reply(180, 0x22, "F000000000000000"), verdict);
-    EXPECT_EQ(FlashLayoutFlag.load(), 15);
-    FlashLayoutFlag = 0;
+    EXPECT_EQ(console.FlashLayoutFlag.load(), 15);
+    // A short text ends in its NUL, which counts like any character: 0 - 55.
+    console.DecodeReply(Reply(180, 0x22, ""), verdict);
+    EXPECT_EQ(console.FlashLayoutFlag.load(), (16 * -55 - 55 + 4 * 256) % 256 / 16); // 5
+    console.DecodeReply(Reply(180, 0x22, "8"), verdict);
+    EXPECT_EQ(console.FlashLayoutFlag.load(), (16 * 8 - 55) / 16); // 4
+    // Another console (another unit on the line) keeps its own.
+    FakeConsoleUi otherUi;
+    OperatorConsole other(otherUi);
+    EXPECT_EQ(other.FlashLayoutFlag.load(), 0);
 }
 
 TEST_F(DecodeReplyTest, LanguageListMatchesOnlyWholeSeparatedNames) {

@@ -145,7 +145,7 @@ TEST_F(PackageCheckTest, MemberRunningPastTheEndIsRefusedAndNotEntered) {
 }
 
 TEST_F(PackageCheckTest, SizeFieldsThatAreNotPlainOctalAreRefused) {
-    const std::vector<std::string> fields{"0000001750 ", "00000001a50", "77777777777",
+    const std::vector<std::string> fields{"00000001a50", "77777777777",
                                           std::string("\x80\0\0\0\0\0\0\0\0\0\0\x01", 12)};
     for (const auto& raw : fields) {
         EXPECT_EQ(Check(MakeUstarArchive({{"Install.xml", std::string(1000, 'i'), raw}})), 0) << raw;
@@ -180,9 +180,33 @@ TEST(TarOctalTest, KeepsItsDigitBlindArithmetic) {
     EXPECT_EQ(ParseTarOctal("18"), 16u);                // '8' counts as 8
     EXPECT_EQ(ParseTarOctal("17 "), 64u + 56u - 16u);   // ' ' counts as -16
     EXPECT_EQ(ParseTarOctal("37777777777"), 0xFFFFFFFFu);
-    EXPECT_TRUE(IsPlainTarSize("37777777777"));
-    EXPECT_FALSE(IsPlainTarSize("40000000000"));
-    EXPECT_TRUE(IsPlainTarSize(std::string_view("\0" "zz", 3)));
+}
+
+TEST_F(PackageCheckTest, SizeFieldsAsPosixAllowsThemAreRead) {
+    const std::string data(1000, 'x'); // 1750 in octal
+    const std::vector<std::string> fields{
+        "00000001750",                                 // GNU tar: NUL at the end
+        std::string("0000001750 \0", 12),             // old tar: blank then NUL
+        std::string("0000001750  ", 12),               // blanks to the field's end
+        std::string("       1750\0", 12),             // leading blanks
+        std::string("1750\0\0\0\0\0\0\0\0", 12),           // NUL right after the digits
+        std::string("000000001750", 12),               // no terminator at all
+    };
+    for (const std::string& field : fields) {
+        ASSERT_EQ(Check(MakeUstarArchive({{"Install.xml", data, field}, {"romfs-x.cramfs.img", "r"}})), 1)
+            << field << " " << output_;
+        EXPECT_EQ(table_[0].size, 1000u) << field;
+        EXPECT_EQ(table_[1].dataOffset, 512u * 2 + 1024u) << field;
+    }
+    // A blank inside the digits, or a character that is not octal, is still no size.
+    for (const std::string& field : {std::string("00000 01750", 11), std::string("0000001758\0", 11)}) {
+        table_ = {};
+        EXPECT_EQ(Check(MakeUstarArchive({{"Install.xml", data, field}})), 0) << field;
+    }
+    std::uint32_t size = 0;
+    EXPECT_TRUE(ReadTarSize("37777777777", size));
+    EXPECT_EQ(size, 0xFFFFFFFFu);
+    EXPECT_FALSE(ReadTarSize("40000000000", size));
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "sim/web_cgi_server.h"
+#include "support/scripted_peer.h"
 
 using namespace tarnwell;
 using sim::WebCgiScript;
@@ -107,4 +108,39 @@ TEST(HttpConnect, ClosedPortAndBadPortsFailWithDiagnostic) {
     testing::internal::CaptureStdout();
     EXPECT_FALSE(ConnectWithTimeout("127.0.0.300", 80, kShortLimits).IsValid());
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Connect Fail!\n");
+}
+
+namespace {
+
+// The reply as a web server of a real device may send it: in pieces, or with an error status.
+int GetFromPeer(const std::vector<std::string>& pieces) {
+    const std::string path = "/cgi-bin/setparm.cgi?Serial=1";
+    test::PeerScript script;
+    script.push_back(test::ReadBytes(BuildHttpGetRequest("HOST", path).size()));
+    for (const std::string& piece : pieces) {
+        script.push_back(test::WriteBytes(piece));
+        script.push_back(test::PauseFor(Milliseconds{50}));
+    }
+    test::ScriptedPeer peer({script}, 8080);
+    TcpSocket socket = ConnectWithTimeout(peer.Address(), 8080, kShortLimits);
+    EXPECT_TRUE(socket.IsValid());
+    char buffer[kHttpBufferSize];
+    // The peer reads the request by its length, so it closes with nothing unread.
+    return HttpGet(socket, "HOST", path, buffer, sizeof buffer, kShortLimits);
+}
+
+} // namespace
+
+TEST(HttpReply, IsReadWholeAcrossSegments) {
+    EXPECT_EQ(GetFromPeer({"HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\n\r\n", "ok"}), 0);
+    EXPECT_EQ(GetFromPeer({"HTTP/1.1 200 OK\r\n", "Content-Length: 2\r\n\r\n", "o", "k"}), 0);
+    EXPECT_EQ(GetFromPeer({"HTTP/1.1 200 OK\r\n\r\n", "refused"}), -1);
+}
+
+TEST(HttpReply, AnErrorStatusIsAFailureEvenWithAnOk) {
+    EXPECT_EQ(GetFromPeer({"HTTP/1.1 500 Internal Server Error\r\nSet-Cookie: token=ok\r\n\r\n"}), -1);
+    EXPECT_EQ(GetFromPeer({"HTTP/1.0 404 Not Found\r\n\r\nok"}), -1);
+    EXPECT_EQ(GetFromPeer({"HTTP/1.1 403 Forbidden\r\n", "\r\nok"}), -1);
+    // A reply without a status line is judged by its "ok" alone, as before.
+    EXPECT_EQ(GetFromPeer({"ok"}), 0);
 }

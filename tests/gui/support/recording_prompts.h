@@ -19,6 +19,7 @@ public:
     std::deque<bool> answers;
     std::deque<QStringList> files;
     std::deque<QString> folders;
+    std::vector<QString> filters; // the filter of every file dialog shown
 
     void Message(QWidget*, const QString& caption, const QString& text) override { messages.push_back({caption, text}); }
     bool Question(QWidget*, const QString& caption, const QString& text) override {
@@ -28,7 +29,8 @@ public:
         answers.pop_front();
         return answer;
     }
-    QStringList OpenFiles(QWidget*, const QString&, bool) override {
+    QStringList OpenFiles(QWidget*, const QString& filter, bool) override {
+        filters.push_back(filter);
         if (files.empty()) return {};
         QStringList chosen = files.front();
         files.pop_front();

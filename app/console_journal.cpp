@@ -1,0 +1,152 @@
+#include "app/console_journal.h"
+
+#include "app/operator_console.h"
+#include "journal/mac_number.h"
+
+#include <unistd.h>
+
+namespace tarnwell {
+namespace {
+
+thread_local RecordedAction* currentAction = nullptr;
+thread_local StepRecorder* currentStep = nullptr;
+
+BilingualText FaultReason(JournalFault fault) {
+    switch (fault) {
+    case JournalFault::CannotOpen: return {"无法打开制造日志", "the journal cannot be opened"};
+    case JournalFault::Corrupt: return {"制造日志已损坏或不是制造日志", "the journal is damaged or is not a journal"};
+    case JournalFault::NewerSchema: return {"制造日志由更新版本的程序写入", "the journal was written by a newer Tarnwell"};
+    case JournalFault::DiskFull: return {"磁盘已满", "the disk is full"};
+    case JournalFault::Locked: return {"制造日志被另一程序锁定", "another program holds the journal locked"};
+    case JournalFault::ReadOnly: return {"制造日志不可写", "the journal cannot be written"};
+    case JournalFault::ConnectionLost: return {"与日志数据库的连接已断开", "the connection to the journal database was lost"};
+    case JournalFault::Failed: break;
+    }
+    return {"制造日志操作失败", "a journal operation failed"};
+}
+
+} // namespace
+
+BilingualText JournalFaultMessage(const JournalError& error) {
+    BilingualText reason = FaultReason(error.Fault());
+    return {"制造日志不可用(" + reason.chinese + "),操作已停止,不再向设备发送: " + error.what(),
+            "The manufacturing journal cannot be used (" + reason.english +
+                "); the action stops and nothing more is sent to the device: " + error.what()};
+}
+
+JournalUnit::~JournalUnit() {
+    try {
+        journal_.FinishUnit(id_, failed_ ? kOutcomeFailed : kOutcomeOk);
+    } catch (const JournalError&) {
+        // The unit keeps "running": its end is unknown, which is the truth.
+    }
+}
+
+void ConsoleJournal::Use(std::unique_ptr<Journal> journal) {
+    journal_ = std::move(journal);
+    enabled_ = true;
+}
+
+Journal& ConsoleJournal::Open() {
+    if (!journal_) journal_ = OpenJournal(location);
+    return *journal_;
+}
+
+std::string ConsoleJournal::StationName() const {
+    if (!station.empty()) return station;
+    char host[256] = {};
+    if (gethostname(host, sizeof host - 1) != 0 || host[0] == 0) return "console";
+    return host;
+}
+
+MacPool ConsoleJournal::Pool() const {
+    MacPool pool;
+    auto bound = [](const std::string& text, const char* name) -> std::optional<uint64_t> {
+        if (text.empty()) return std::nullopt;
+        auto number = ParseMacNumber(text);
+        if (!number) throw JournalError(JournalFault::Failed, std::string("setting ") + name + " is not a MAC address: " + text);
+        return number;
+    };
+    pool.first = bound(poolFirst, kSettingMacPoolFirst);
+    pool.last = bound(poolLast, kSettingMacPoolLast);
+    return pool;
+}
+
+std::shared_ptr<JournalUnit> BeginConsoleUnit(OperatorConsole& console) {
+    if (!console.journal.Enabled()) return nullptr;
+    Journal& journal = console.journal.Open();
+    UnitStart start{console.journal.StationName(), console.deviceAddressText, console.serialText, "", ""};
+    return std::make_shared<JournalUnit>(journal, journal.BeginUnit(start));
+}
+
+RecordedAction::RecordedAction(OperatorConsole& console) : console_(console), outer_(currentAction) {
+    currentAction = this;
+}
+
+RecordedAction::~RecordedAction() { currentAction = outer_; }
+
+std::shared_ptr<JournalUnit> RecordedAction::Unit() {
+    if (!unit_) unit_ = BeginConsoleUnit(console_);
+    return unit_;
+}
+
+std::shared_ptr<JournalUnit> RecordedAction::CurrentUnit(OperatorConsole& console) {
+    if (currentAction != nullptr) return currentAction->Unit();
+    return BeginConsoleUnit(console);
+}
+
+void RecordedAction::StopCurrent() {
+    if (currentAction != nullptr) currentAction->stopped_ = true;
+}
+
+bool RecordedAction::Step(const std::string& name, const std::function<int()>& operation) {
+    if (stopped_) return false;
+    std::shared_ptr<JournalUnit> unit;
+    try {
+        unit = Unit();
+    } catch (const JournalError& error) {
+        stopped_ = true;
+        console_.ShowBilingualMessage(JournalFaultMessage(error));
+        return false;
+    }
+    if (!unit) {
+        operation();
+        return true;
+    }
+    StepRecorder step(unit, name);
+    const int result = operation();
+    if (!step.Finish(result != 0 && !stopped_, console_)) stopped_ = true;
+    return !stopped_;
+}
+
+StepRecorder::StepRecorder(std::shared_ptr<JournalUnit> unit, std::string name)
+    : unit_(std::move(unit)), outer_(currentStep) {
+    record_.step = std::move(name);
+    record_.startedAt = JournalTimestamp();
+    currentStep = this;
+}
+
+StepRecorder::~StepRecorder() { currentStep = outer_; }
+
+bool StepRecorder::Finish(bool succeeded, OperatorConsole& console) {
+    if (finished_ || !unit_) return true;
+    finished_ = true;
+    currentStep = outer_;
+    if (!succeeded) unit_->MarkFailed();
+    record_.endedAt = JournalTimestamp();
+    record_.result = succeeded ? kOutcomeOk : kOutcomeFailed;
+    try {
+        unit_->Records().RecordStep(unit_->Id(), record_);
+        return true;
+    } catch (const JournalError& error) {
+        unit_->MarkFailed();
+        console.ShowBilingualMessage(JournalFaultMessage(error));
+        return false;
+    }
+}
+
+void StepRecorder::NoteMessage(const BilingualText& text) {
+    if (currentStep != nullptr) currentStep->record_.messages.push_back({text.chinese, text.english});
+}
+
+} // namespace tarnwell

@@ -1,0 +1,122 @@
+#pragma once
+// How the console records its actions in the manufacturing journal. Each
+// operator action that reaches a device is one unit attempt; each device
+// operation in it is one step, with both texts of every message it showed.
+// When the journal cannot be opened or written the action stops, with a
+// message, before the next operation sends anything.
+#include "app/bilingual_text.h"
+#include "journal/journal.h"
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace tarnwell {
+
+class OperatorConsole;
+
+// Settings values beside "UpgradeMacAddr": the journal's location (a SQLite
+// path or a postgresql:// connection string), the station's name in it, and
+// the optional bounds of the MAC pool.
+inline constexpr char kSettingJournal[] = "Journal";
+inline constexpr char kSettingStation[] = "Station";
+inline constexpr char kSettingMacPoolFirst[] = "MacPoolFirst";
+inline constexpr char kSettingMacPoolLast[] = "MacPoolLast";
+
+// The operator's explanation of a journal fault, in both languages.
+BilingualText JournalFaultMessage(const JournalError& error);
+
+// One unit attempt. The action and a firmware worker it started share it; the
+// unit is finished when the last of them lets go.
+class JournalUnit {
+public:
+    JournalUnit(Journal& journal, int64_t id) : journal_(journal), id_(id) {}
+    ~JournalUnit();
+    JournalUnit(const JournalUnit&) = delete;
+    JournalUnit& operator=(const JournalUnit&) = delete;
+
+    Journal& Records() { return journal_; }
+    int64_t Id() const { return id_; }
+    void MarkFailed() { failed_ = true; }
+
+private:
+    Journal& journal_;
+    int64_t id_;
+    std::atomic<bool> failed_{false};
+};
+
+class ConsoleJournal {
+public:
+    std::string location; // "" for DefaultJournalPath()
+    std::string station;  // "" for the host name
+    std::string poolFirst, poolLast;
+
+    // Recording starts with the next action; the journal is opened then (and
+    // again after a failure, so a server that comes back is used again).
+    void Enable() { enabled_ = true; }
+    // A journal made elsewhere (tests, the benchmark).
+    void Use(std::unique_ptr<Journal> journal);
+    bool Enabled() const { return enabled_; }
+
+    // The open journal; throws JournalError when it cannot be had.
+    Journal& Open();
+    std::string StationName() const;
+    // The pool from the settings; throws JournalError for a bound that is not a MAC.
+    MacPool Pool() const;
+
+private:
+    bool enabled_ = false;
+    std::unique_ptr<Journal> journal_;
+};
+
+// One operator action, on the stack of its handler. Steps run inside it.
+class RecordedAction {
+public:
+    explicit RecordedAction(OperatorConsole& console);
+    ~RecordedAction();
+    RecordedAction(const RecordedAction&) = delete;
+    RecordedAction& operator=(const RecordedAction&) = delete;
+
+    // Runs one device operation as a step. False when the journal failed (the
+    // operator has been told): the action must not go on to the next one.
+    bool Step(const std::string& name, const std::function<int()>& operation);
+    bool Stopped() const { return stopped_; }
+
+    // The unit of the action running on this thread, begun when it has none
+    // yet; null when nothing is recorded. Throws JournalError.
+    static std::shared_ptr<JournalUnit> CurrentUnit(OperatorConsole& console);
+    // Stops this thread's action after a journal fault inside an operation.
+    static void StopCurrent();
+
+private:
+    std::shared_ptr<JournalUnit> Unit();
+    OperatorConsole& console_;
+    std::shared_ptr<JournalUnit> unit_;
+    RecordedAction* outer_;
+    bool stopped_ = false;
+};
+
+// Records the step of an operation that outlives its action (the firmware
+// worker): messages shown on this thread while it lives belong to the step.
+class StepRecorder {
+public:
+    StepRecorder(std::shared_ptr<JournalUnit> unit, std::string name);
+    ~StepRecorder();
+    StepRecorder(const StepRecorder&) = delete;
+    StepRecorder& operator=(const StepRecorder&) = delete;
+    // Writes the step; false (after MarkFailed) when the journal could not.
+    bool Finish(bool succeeded, OperatorConsole& console);
+
+    // Where ShowBilingualMessage leaves its texts.
+    static void NoteMessage(const BilingualText& text);
+
+private:
+    std::shared_ptr<JournalUnit> unit_;
+    StepRecord record_;
+    StepRecorder* outer_;
+    bool finished_ = false;
+};
+
+} // namespace tarnwell

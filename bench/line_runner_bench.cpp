@@ -1,0 +1,158 @@
+// Units per hour of the line runner: a standard job (a 32 MiB firmware
+// package made with GNU tar, language, MAC, time, serial) on 16 simulated
+// devices, run with --jobs 1 (one unit after the other, as the console does
+// it) and with --jobs 16, side by side in one run. Goal: --jobs 16 at least
+// 12 times the units per hour of --jobs 1, with the runner's CPU under 10 % of
+// one core per unit at work. Also reports the runner's peak memory.
+//
+// The devices are one tarnwell-devsim process; each runner is a process of its
+// own, so its CPU time and peak memory are its own (wait4). The devices are
+// paced with the simulator's link rate (100 Mbit/s) and flash-write time when
+// it offers them; an older simulator has only its answer delay, which then
+// stands in for the flash write and the link is not paced (said in the output).
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <signal.h>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+namespace fs = std::filesystem;
+
+constexpr int kUnits = 16;
+constexpr size_t kMemberSize = 32u * 1024 * 1024;
+constexpr int kFlashWriteMs = 2000;
+
+std::string Bin(const char* name) { return std::string(TARNWELL_BIN_DIR) + "/" + name; }
+
+// Standard output to `output` and standard error to `errors` when given.
+pid_t Spawn(const std::vector<std::string>& arguments, const std::string& output, const std::string& errors = {}) {
+    pid_t child = ::fork();
+    if (child == 0) {
+        std::vector<char*> argv;
+        for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+        argv.push_back(nullptr);
+        if (!output.empty() && std::freopen(output.c_str(), "w", stdout) == nullptr) ::_exit(127);
+        if (!errors.empty() && std::freopen(errors.c_str(), "w", stderr) == nullptr) ::_exit(127);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    return child;
+}
+
+std::string Capture(const std::string& command) {
+    std::string text;
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
+        char chunk[4096];
+        size_t got;
+        while ((got = std::fread(chunk, 1, sizeof chunk, pipe)) > 0) text.append(chunk, got);
+        ::pclose(pipe);
+    }
+    return text;
+}
+
+void MakePackage(const fs::path& dir) {
+    std::ofstream(dir / "Install.xml") << "<install/>\n";
+    std::vector<char> block(1 << 20);
+    uint32_t state = 7;
+    std::ofstream member(dir / "romfs-x.cramfs.img", std::ios::binary);
+    for (size_t done = 0; done < kMemberSize; done += block.size()) {
+        for (auto& byte : block) byte = static_cast<char>((state = state * 1664525u + 1013904223u) >> 24);
+        member.write(block.data(), static_cast<std::streamsize>(block.size()));
+    }
+    member.close();
+    const std::string command =
+        "cd '" + dir.string() + "' && tar --format=ustar -cf package.tar Install.xml romfs-x.cramfs.img";
+    if (std::system(command.c_str()) != 0) {
+        std::fprintf(stderr, "GNU tar failed\n");
+        std::exit(1);
+    }
+}
+
+struct Figures {
+    double seconds = 0, cpuSeconds = 0, peakMiB = 0;
+    int exitStatus = -1;
+};
+
+Figures RunJob(int jobs, const std::string& package, const std::string& first, const std::string& last, int webPort,
+               const fs::path& dir) {
+    const std::string jsonPath = (dir / ("jobs" + std::to_string(jobs) + ".json")).string();
+    const std::string progressPath = (dir / ("jobs" + std::to_string(jobs) + ".progress")).string();
+    const std::vector<std::string> arguments{Bin("tarnwell-line"), "--json", "--jobs", std::to_string(jobs),
+                                             "--firmware", package, "--language", "English", "--mac",
+                                             "02:00:00:00:10:00", "--time", "--serial", "SN-{0001}",
+                                             "--web-port", std::to_string(webPort), first + "-" + last};
+    const auto start = Clock::now();
+    pid_t child = Spawn(arguments, jsonPath, progressPath);
+    int status = 0;
+    rusage usage{};
+    ::wait4(child, &status, 0, &usage);
+    Figures figures;
+    figures.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    figures.cpuSeconds = usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec +
+                         usage.ru_stime.tv_usec / 1e6;
+    figures.peakMiB = usage.ru_maxrss / 1024.0;
+    figures.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    if (figures.exitStatus != 0)
+        std::fprintf(stderr, "--jobs %d ended with %d; its JSON lines are in %s, its progress in %s\n", jobs,
+                     figures.exitStatus, jsonPath.c_str(), progressPath.c_str());
+    return figures;
+}
+
+} // namespace
+
+int main() {
+    char pattern[] = "/tmp/tarnwell-line-bench-XXXXXX";
+    if (::mkdtemp(pattern) == nullptr) return 1;
+    const fs::path dir = pattern;
+    MakePackage(dir);
+    const std::string package = (dir / "package.tar").string();
+
+    const std::string net = "127.88." + std::to_string(1 + ::getpid() % 250) + ".";
+    const std::string first = net + "2", last = net + std::to_string(1 + kUnits);
+    const int webPort = 18000 + ::getpid() % 1000;
+    const std::string help = Capture("'" + Bin("tarnwell-devsim") + "' --help 2>&1");
+    const bool paced = help.find("--link-rate") != std::string::npos && help.find("--flash-write") != std::string::npos;
+    std::vector<std::string> devsim{Bin("tarnwell-devsim"), "--listen", first, "--count", std::to_string(kUnits),
+                                    "--web-port", std::to_string(webPort), "--no-discovery",
+                                    "--member-sizes", std::to_string(kMemberSize),
+                                    "--log", (dir / "devsim.log").string()};
+    if (paced) {
+        devsim.insert(devsim.end(), {"--link-rate", "100Mbit", "--flash-write", std::to_string(kFlashWriteMs)});
+    } else {
+        devsim.insert(devsim.end(), {"--fault", "slow:code=0xD8:delay=" + std::to_string(kFlashWriteMs), "--fault",
+                                     "slow:code=0xC7:delay=" + std::to_string(kFlashWriteMs / 2)});
+    }
+    pid_t simulator = Spawn(devsim, "");
+    ::sleep(1);
+    std::printf("16 units, standard job (32 MiB package, language, MAC, time, serial); devices %s: %s\n",
+                paced ? "paced" : "NOT link-paced",
+                paced ? "100 Mbit/s link, 2000 ms flash write"
+                      : "this simulator has no --link-rate/--flash-write; 2000 ms answer delay per member stands in "
+                        "for the flash write");
+
+    const Figures one = RunJob(1, package, first, last, webPort, dir);
+    const Figures all = RunJob(kUnits, package, first, last, webPort, dir);
+    ::kill(simulator, SIGTERM);
+    ::waitpid(simulator, nullptr, 0);
+
+    auto perHour = [](const Figures& f) { return kUnits * 3600.0 / f.seconds; };
+    auto cpuPerUnit = [](const Figures& f, int atOnce) { return 100.0 * f.cpuSeconds / (f.seconds * atOnce); };
+    std::printf("  --jobs 1   %7.1f s  %8.0f units/h  runner CPU %5.2f s = %5.2f %% of a core per unit  peak %6.1f MiB\n",
+                one.seconds, perHour(one), one.cpuSeconds, cpuPerUnit(one, 1), one.peakMiB);
+    std::printf("  --jobs 16  %7.1f s  %8.0f units/h  runner CPU %5.2f s = %5.2f %% of a core per unit  peak %6.1f MiB\n",
+                all.seconds, perHour(all), all.cpuSeconds, cpuPerUnit(all, kUnits), all.peakMiB);
+    std::printf("units per hour ratio --jobs 16 / --jobs 1: %.2f (goal >= 12); CPU per unit goal < 10 %%\n",
+                perHour(all) / perHour(one));
+    const bool ok = one.exitStatus == 0 && all.exitStatus == 0;
+    if (ok) fs::remove_all(dir);
+    return ok ? 0 : 1;
+}

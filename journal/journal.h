@@ -1,0 +1,130 @@
+#pragma once
+// The manufacturing journal: one row per unit attempt, one per step, and the
+// MAC addresses handed out. The console and the line runner write through this
+// interface; SQLite (one station) and PostgreSQL (a shared line) stand behind it.
+//
+// A MAC is committed as reserved before its block leaves the machine and then
+// marked written or failed. A reservation whose outcome never arrived (the
+// process died) blocks that address until someone releases it explicitly.
+#include "journal/journal_error.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tarnwell {
+
+struct JournalMessage {
+    std::string chinese;
+    std::string english;
+};
+
+struct UnitStart {
+    std::string station;
+    std::string address;
+    std::string serial;
+    std::string packagePath;
+    std::string packageSha256;
+};
+
+// What a unit attempt ended with; "running" stays when it never ended.
+inline constexpr char kOutcomeRunning[] = "running";
+inline constexpr char kOutcomeOk[] = "ok";
+inline constexpr char kOutcomeFailed[] = "failed";
+
+struct UnitRecord {
+    int64_t id = 0;
+    std::string station;
+    std::string startedAt;
+    std::string endedAt;
+    std::string address;
+    std::string serial;
+    std::string mac;
+    std::string packagePath;
+    std::string packageSha256;
+    std::string outcome;
+};
+
+struct StepRecord {
+    std::string step;
+    std::string startedAt;
+    std::string endedAt;
+    std::string result;
+    std::vector<JournalMessage> messages;
+};
+
+enum class MacState { Reserved, Written, Failed, Released };
+const char* MacStateName(MacState state);
+
+struct MacEntry {
+    uint64_t mac = 0;
+    MacState state = MacState::Reserved;
+    int64_t unit = 0;
+    std::string station;
+    std::string updatedAt;
+};
+
+// Inclusive bounds; an unset pool takes any address.
+struct MacPool {
+    std::optional<uint64_t> first;
+    std::optional<uint64_t> last;
+};
+
+struct MacReservation {
+    enum class Verdict {
+        Reserved,       // committed: the block may go out
+        AlreadyWritten, // `holder` is the unit that has it
+        OutcomeUnknown, // reserved by `holder`, whose write never reported back
+        OutsidePool,
+        PoolExhausted,
+    };
+    Verdict verdict = Verdict::Reserved;
+    uint64_t mac = 0;
+    int64_t holder = 0;
+};
+
+class Journal {
+public:
+    virtual ~Journal() = default;
+
+    // Every call commits before it returns and throws JournalError when it
+    // could not; the caller then must not go on to the device.
+    virtual int64_t BeginUnit(const UnitStart& unit) = 0;
+    virtual void SetUnitPackage(int64_t unit, const std::string& path, const std::string& sha256) = 0;
+    virtual void FinishUnit(int64_t unit, const std::string& outcome) = 0;
+    virtual void RecordStep(int64_t unit, const StepRecord& step) = 0;
+
+    // Reserves exactly `mac` for `unit` unless the journal shows it written
+    // or reserved elsewhere, or it lies outside the pool.
+    virtual MacReservation ReserveMac(uint64_t mac, int64_t unit, const MacPool& pool) = 0;
+    // Reserves the address after the highest one of the pool ever handed out;
+    // `first` must be set. Two stations can never get the same one.
+    virtual MacReservation ReserveNextMac(int64_t unit, const MacPool& pool) = 0;
+    // Written or Failed, for the unit that holds the reservation.
+    virtual void SetMacOutcome(uint64_t mac, int64_t unit, MacState outcome) = 0;
+    // Frees a reserved or failed address; false when it is written or unknown.
+    virtual bool ReleaseMac(uint64_t mac) = 0;
+
+    virtual std::optional<MacEntry> LookupMac(uint64_t mac) = 0;
+    virtual std::vector<MacEntry> Macs() = 0;
+    // Units started at or after `since` (ISO 8601 text), oldest first.
+    virtual std::vector<UnitRecord> Units(const std::string& since) = 0;
+    // Units that got this MAC or carry this serial.
+    virtual std::vector<UnitRecord> FindUnits(const std::string& macOrSerial) = 0;
+    virtual std::vector<StepRecord> Steps(int64_t unit) = 0;
+    virtual int SchemaVersion() = 0;
+};
+
+// "postgresql://..." (or "postgres://...") opens the shared journal, anything
+// else is the path of a SQLite journal, created when it does not exist.
+std::unique_ptr<Journal> OpenJournal(const std::string& location);
+
+// $XDG_DATA_HOME/Tarnwell/journal.sqlite3 (~/.local/share/... without it).
+std::string DefaultJournalPath();
+
+// The present moment in UTC, "2026-12-09T02:10:11.123Z": sorts as text.
+std::string JournalTimestamp();
+
+} // namespace tarnwell

@@ -1,0 +1,125 @@
+#include "journal/postgres_connection.h"
+
+#include "journal/journal_error.h"
+
+#include <libpq-fe.h>
+
+#include <regex>
+
+namespace tarnwell {
+namespace {
+
+struct Result {
+    PGresult* handle;
+    ~Result() { PQclear(handle); }
+};
+
+std::string WithoutPassword(const std::string& connectionString) {
+    return std::regex_replace(connectionString, std::regex("(://[^:/@]*):[^@/]*@"), "$1:***@");
+}
+
+std::string Trimmed(const char* text) {
+    std::string message = text ? text : "";
+    while (!message.empty() && (message.back() == '\n' || message.back() == ' ')) message.pop_back();
+    return message;
+}
+
+JournalFault FaultOfState(const char* sqlState) {
+    std::string state = sqlState ? sqlState : "";
+    if (state == "53100") return JournalFault::DiskFull;
+    if (state == "55P03" || state == "40P01" || state == "57014") return JournalFault::Locked;
+    if (state == "25006" || state == "42501") return JournalFault::ReadOnly;
+    if (state.rfind("08", 0) == 0 || state.rfind("57P", 0) == 0) return JournalFault::ConnectionLost;
+    if (state == "XX001" || state == "XX002") return JournalFault::Corrupt;
+    return JournalFault::Failed;
+}
+
+} // namespace
+
+PostgresConnection::PostgresConnection(const std::string& connectionString)
+    : where_(WithoutPassword(connectionString)) {
+    conn_ = PQconnectdb(connectionString.c_str());
+    if (PQstatus(conn_) != CONNECTION_OK)
+        throw JournalError(JournalFault::CannotOpen, where_ + ": " + Trimmed(PQerrorMessage(conn_)));
+    // A stuck lock is reported to the operator instead of waiting for ever.
+    Query("SET lock_timeout = '10s'", {});
+    Query("SET client_min_messages = warning", {});
+}
+
+PostgresConnection::~PostgresConnection() { PQfinish(conn_); }
+
+void PostgresConnection::EnsureConnected() {
+    if (PQstatus(conn_) == CONNECTION_OK) return;
+    // Outside a transaction nothing can be half done, so one reconnect is safe.
+    if (!inTransaction_) {
+        PQreset(conn_);
+        if (PQstatus(conn_) == CONNECTION_OK) {
+            Query("SET lock_timeout = '10s'", {});
+            return;
+        }
+    }
+    throw JournalError(JournalFault::ConnectionLost, where_ + ": " + Trimmed(PQerrorMessage(conn_)));
+}
+
+std::vector<SqlRow> PostgresConnection::Query(const std::string& sql, const std::vector<SqlValue>& parameters) {
+    EnsureConnected();
+    std::vector<std::string> texts(parameters.size());
+    std::vector<const char*> values(parameters.size(), nullptr);
+    for (size_t i = 0; i < parameters.size(); ++i) {
+        if (auto number = std::get_if<int64_t>(&parameters[i])) {
+            texts[i] = std::to_string(*number);
+            values[i] = texts[i].c_str();
+        } else if (auto text = std::get_if<std::string>(&parameters[i])) {
+            values[i] = text->c_str();
+        }
+    }
+    Result result{PQexecParams(conn_, sql.c_str(), static_cast<int>(values.size()), nullptr, values.data(), nullptr,
+                               nullptr, 0)};
+    ExecStatusType status = PQresultStatus(result.handle);
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+        const char* state = result.handle ? PQresultErrorField(result.handle, PG_DIAG_SQLSTATE) : nullptr;
+        JournalFault fault = PQstatus(conn_) != CONNECTION_OK ? JournalFault::ConnectionLost : FaultOfState(state);
+        throw JournalError(fault, where_ + ": " + Trimmed(PQerrorMessage(conn_)));
+    }
+    std::vector<SqlRow> rows;
+    int count = PQntuples(result.handle), columns = PQnfields(result.handle);
+    for (int r = 0; r < count; ++r) {
+        SqlRow row;
+        for (int c = 0; c < columns; ++c) {
+            if (PQgetisnull(result.handle, r, c))
+                row.emplace_back();
+            else
+                row.emplace_back(std::string(PQgetvalue(result.handle, r, c),
+                                             static_cast<size_t>(PQgetlength(result.handle, r, c))));
+        }
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+void PostgresConnection::Begin(Write kind) {
+    Query("BEGIN", {});
+    inTransaction_ = true;
+    // Readers (export, find) are not held up by either lock.
+    if (kind == Write::MacAllocation) Query("LOCK TABLE macs IN EXCLUSIVE MODE", {});
+    if (kind == Write::SchemaChange) Query("SELECT pg_advisory_xact_lock(7408413)", {});
+}
+
+void PostgresConnection::Commit() {
+    inTransaction_ = false;
+    Query("COMMIT", {});
+}
+
+void PostgresConnection::Rollback() noexcept {
+    inTransaction_ = false;
+    if (PQstatus(conn_) != CONNECTION_OK) return;
+    PQclear(PQexec(conn_, "ROLLBACK"));
+}
+
+bool PostgresConnection::HasTable(const std::string& name) {
+    return !Query("SELECT 1 FROM information_schema.tables WHERE table_schema = current_schema() AND table_name = $1",
+                  {name})
+                .empty();
+}
+
+} // namespace tarnwell

@@ -1,0 +1,34 @@
+#pragma once
+// The little of a SQL database that the journal needs. Statements use $1, $2,
+// ... for their parameters, which both SQLite and PostgreSQL understand.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace tarnwell {
+
+using SqlValue = std::variant<std::monostate, int64_t, std::string>;
+using SqlRow = std::vector<std::optional<std::string>>;
+
+enum class SqlDialect { Sqlite, Postgres };
+
+class SqlConnection {
+public:
+    virtual ~SqlConnection() = default;
+    virtual SqlDialect Dialect() const = 0;
+    // Runs one statement; the rows it returns, as text. Throws JournalError.
+    virtual std::vector<SqlRow> Query(const std::string& sql, const std::vector<SqlValue>& parameters = {}) = 0;
+    // A write transaction. MacAllocation also holds the MAC table against every
+    // other writer until it ends, so a read-then-insert cannot race another
+    // station; SchemaChange keeps two stations from migrating at once.
+    enum class Write { Record, MacAllocation, SchemaChange };
+    virtual void Begin(Write kind) = 0;
+    virtual void Commit() = 0;
+    // Never throws: it runs while an error is already on its way.
+    virtual void Rollback() noexcept = 0;
+    virtual bool HasTable(const std::string& name) = 0;
+};
+
+} // namespace tarnwell

@@ -1,0 +1,121 @@
+#include "journal/sqlite_connection.h"
+
+#include "journal/journal_error.h"
+
+#include <sqlite3.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <unistd.h>
+
+namespace tarnwell {
+namespace {
+
+// Long enough for another station process to finish a commit, short enough
+// that an operator is told about a stuck lock instead of waiting.
+constexpr int kBusyTimeoutMs = 10000;
+
+JournalFault FaultOf(int code) {
+    switch (code & 0xFF) {
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB: return JournalFault::Corrupt;
+    case SQLITE_FULL: return JournalFault::DiskFull;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: return JournalFault::Locked;
+    case SQLITE_READONLY:
+    case SQLITE_PERM: return JournalFault::ReadOnly;
+    case SQLITE_CANTOPEN: return JournalFault::CannotOpen;
+    default: return JournalFault::Failed;
+    }
+}
+
+// SQLite's own busy handler backs off to 100 ms sleeps, so with several
+// stations writing at once one of them can lose every race for seconds.
+// Short, jittered retries keep the waiting fair.
+int RetrySoon(void*, int attempt) {
+    if (attempt >= kBusyTimeoutMs) return 0; // about a millisecond a retry
+    ::usleep(static_cast<useconds_t>(500 + std::rand() % 1000));
+    return 1;
+}
+
+struct Statement {
+    sqlite3_stmt* handle = nullptr;
+    ~Statement() { sqlite3_finalize(handle); }
+};
+
+} // namespace
+
+SqliteConnection::SqliteConnection(const std::string& path) : path_(path) {
+    std::error_code error;
+    auto folder = std::filesystem::path(path).parent_path();
+    if (!folder.empty()) std::filesystem::create_directories(folder, error);
+    int code = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
+                               nullptr);
+    if (code != SQLITE_OK) Fail(code, "open");
+    sqlite3_extended_result_codes(db_, 1);
+    sqlite3_busy_handler(db_, RetrySoon, nullptr);
+    // The first statements read the header: a file of another kind fails here.
+    auto mode = Query("PRAGMA journal_mode=WAL", {});
+    if (mode.empty() || !mode[0][0] || *mode[0][0] != "wal")
+        throw JournalError(JournalFault::CannotOpen, path_ + ": cannot switch the journal to WAL mode");
+    Query("PRAGMA synchronous=FULL", {});
+    Query("PRAGMA foreign_keys=ON", {});
+}
+
+SqliteConnection::~SqliteConnection() { sqlite3_close_v2(db_); }
+
+void SqliteConnection::Fail(int code, const std::string& doing) {
+    std::string detail = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(code);
+    throw JournalError(FaultOf(code), path_ + ": " + doing + ": " + detail);
+}
+
+std::vector<SqlRow> SqliteConnection::Query(const std::string& sql, const std::vector<SqlValue>& parameters) {
+    Statement statement;
+    int code = sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size()), &statement.handle, nullptr);
+    if (code != SQLITE_OK) Fail(code, "prepare");
+    for (size_t i = 0; i < parameters.size(); ++i) {
+        const std::string name = "$" + std::to_string(i + 1);
+        int index = sqlite3_bind_parameter_index(statement.handle, name.c_str());
+        if (index == 0) continue;
+        const SqlValue& value = parameters[i];
+        if (auto number = std::get_if<int64_t>(&value))
+            code = sqlite3_bind_int64(statement.handle, index, *number);
+        else if (auto text = std::get_if<std::string>(&value))
+            code = sqlite3_bind_text(statement.handle, index, text->data(), static_cast<int>(text->size()),
+                                     SQLITE_TRANSIENT);
+        else
+            code = sqlite3_bind_null(statement.handle, index);
+        if (code != SQLITE_OK) Fail(code, "bind");
+    }
+    std::vector<SqlRow> rows;
+    while ((code = sqlite3_step(statement.handle)) == SQLITE_ROW) {
+        SqlRow row;
+        int columns = sqlite3_column_count(statement.handle);
+        for (int c = 0; c < columns; ++c) {
+            if (sqlite3_column_type(statement.handle, c) == SQLITE_NULL) {
+                row.emplace_back();
+                continue;
+            }
+            auto text = reinterpret_cast<const char*>(sqlite3_column_text(statement.handle, c));
+            row.emplace_back(std::string(text, static_cast<size_t>(sqlite3_column_bytes(statement.handle, c))));
+        }
+        rows.push_back(std::move(row));
+    }
+    if (code != SQLITE_DONE) Fail(code, "write");
+    return rows;
+}
+
+// IMMEDIATE takes the one write lock of the file at once, whatever the kind.
+void SqliteConnection::Begin(Write) { Query("BEGIN IMMEDIATE", {}); }
+
+void SqliteConnection::Commit() { Query("COMMIT", {}); }
+
+void SqliteConnection::Rollback() noexcept {
+    if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+bool SqliteConnection::HasTable(const std::string& name) {
+    return !Query("SELECT 1 FROM sqlite_master WHERE type='table' AND name=$1", {name}).empty();
+}
+
+} // namespace tarnwell

@@ -1,0 +1,32 @@
+#pragma once
+// The single-station journal file: SQLite in WAL mode, each commit on disk
+// (synchronous=FULL) before the call returns.
+#include "journal/sql_connection.h"
+
+#include <memory>
+
+struct sqlite3;
+
+namespace tarnwell {
+
+class SqliteConnection : public SqlConnection {
+public:
+    // Opens or creates the file (and its folder). A file that is not an
+    // SQLite database is refused, never replaced.
+    explicit SqliteConnection(const std::string& path);
+    ~SqliteConnection() override;
+
+    SqlDialect Dialect() const override { return SqlDialect::Sqlite; }
+    std::vector<SqlRow> Query(const std::string& sql, const std::vector<SqlValue>& parameters) override;
+    void Begin(Write kind) override;
+    void Commit() override;
+    void Rollback() noexcept override;
+    bool HasTable(const std::string& name) override;
+
+private:
+    [[noreturn]] void Fail(int code, const std::string& doing);
+    std::string path_;
+    sqlite3* db_ = nullptr;
+};
+
+} // namespace tarnwell

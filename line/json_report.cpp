@@ -1,0 +1,84 @@
+#include "line/json_report.h"
+
+#include <nlohmann/json.hpp>
+
+namespace tarnwell::line {
+
+namespace {
+
+using nlohmann::json;
+
+json Messages(const std::vector<BilingualText>& messages) {
+    json list = json::array();
+    for (const auto& text : messages) list.push_back({{"chinese", text.chinese}, {"english", text.english}});
+    return list;
+}
+
+// Texts from devices and files may hold bytes that are not UTF-8; they are
+// replaced rather than ending the report.
+std::string Dump(const json& object) { return object.dump(-1, ' ', false, json::error_handler_t::replace); }
+
+} // namespace
+
+JobSummary Summarise(const std::vector<UnitRecord>& records, bool interrupted, double seconds) {
+    JobSummary summary;
+    summary.units = records.size();
+    for (const auto& record : records) {
+        switch (record.outcome) {
+        case UnitOutcome::Succeeded: ++summary.succeeded; break;
+        case UnitOutcome::Failed: ++summary.failed; break;
+        case UnitOutcome::Stopped: ++summary.stopped; break;
+        }
+    }
+    summary.interrupted = interrupted;
+    summary.seconds = seconds;
+    summary.exitStatus = summary.succeeded == summary.units ? 0 : 1;
+    return summary;
+}
+
+void JsonReport::StepEnded(const UnitPlan& unit, const StepRecord& record) {
+    WriteLine(Dump({{"type", "step"},
+                    {"unit", unit.address},
+                    {"step", StepName(record.step)},
+                    {"result", ResultName(record)},
+                    {"messages", Messages(record.messages)},
+                    {"bytes_sent", record.bytesSent},
+                    {"seconds", record.seconds}}));
+}
+
+void JsonReport::UnitEnded(const UnitRecord& record) {
+    json steps = json::array();
+    for (const auto& step : record.steps) steps.push_back({{"step", StepName(step.step)}, {"result", ResultName(step)}});
+    json notRun = json::array();
+    for (Step step : record.notRun) notRun.push_back(StepName(step));
+    json unit = {{"type", "unit"},
+                 {"unit", record.plan.address},
+                 {"result", OutcomeName(record.outcome)},
+                 {"steps", steps},
+                 {"not_run", notRun},
+                 {"seconds", record.seconds}};
+    if (!record.plan.mac.empty()) unit["mac"] = record.plan.mac;
+    if (!record.plan.serial.empty()) unit["serial"] = record.plan.serial;
+    WriteLine(Dump(unit));
+}
+
+void JsonReport::WriteSummary(const JobSummary& summary) {
+    WriteLine(Dump({{"type", "summary"},
+                    {"units", summary.units},
+                    {"ok", summary.succeeded},
+                    {"failed", summary.failed},
+                    {"stopped", summary.stopped},
+                    {"interrupted", summary.interrupted},
+                    {"seconds", summary.seconds},
+                    {"exit_status", summary.exitStatus}}));
+}
+
+void JsonReport::WriteLine(const std::string& line) {
+    std::lock_guard lock(mutex_);
+    std::fputs(line.c_str(), out_);
+    std::fputc('\n', out_);
+    // A reading program sees each line as soon as it is complete.
+    std::fflush(out_);
+}
+
+} // namespace tarnwell::line

@@ -1,0 +1,82 @@
+#include "line/line_program.h"
+
+#include "line/json_report.h"
+#include "line/line_command.h"
+#include "line/progress_board.h"
+#include "line/stop_signal.h"
+#include "line/terminal.h"
+#include "net/device_search_library.h"
+
+#include <chrono>
+
+namespace tarnwell::line {
+
+namespace {
+
+void PrintResults(std::FILE* out, const std::vector<UnitRecord>& records, const JobSummary& summary) {
+    std::fprintf(out, "\n");
+    for (const UnitRecord& record : records) {
+        std::string steps;
+        for (const StepRecord& step : record.steps) {
+            steps += std::string(steps.empty() ? "" : ", ") + StepName(step.step) + " " + ResultName(step);
+            if (!step.succeeded && !step.messages.empty()) steps += " [" + MessageText(step.messages.back()) + "]";
+        }
+        for (Step step : record.notRun) steps += std::string(steps.empty() ? "" : ", ") + StepName(step) + " not run";
+        std::string identity;
+        if (!record.plan.mac.empty()) identity += " mac " + record.plan.mac;
+        if (!record.plan.serial.empty()) identity += " serial " + record.plan.serial;
+        std::fprintf(out, "%-15s %-7s %s%s\n", record.plan.address.c_str(), OutcomeName(record.outcome),
+                     steps.c_str(), identity.c_str());
+    }
+    std::fprintf(out, "%zu units: %zu ok, %zu failed, %zu stopped%s (%.1f s)\n", summary.units, summary.succeeded,
+                 summary.failed, summary.stopped, summary.interrupted ? ", interrupted" : "", summary.seconds);
+    std::fflush(out);
+}
+
+} // namespace
+
+int RunLineProgram(const std::vector<std::string>& arguments, LineStreams streams, const ProgramSettings& settings) {
+    ParsedCommand parsed = ParseLineCommand(arguments);
+    if (!parsed.command) {
+        if (parsed.exitStatus == kExitAllSucceeded) {
+            std::fputs(parsed.text.c_str(), streams.out);
+            return kExitAllSucceeded;
+        }
+        std::fprintf(streams.err, "tarnwell-line: %s\nRun with --help for the options.\n", parsed.text.c_str());
+        return kExitBadUsage;
+    }
+    LineJob job;
+    job.settings = settings.units;
+    std::string error;
+    const std::string library =
+        settings.searchLibraryPath.empty() ? DefaultDeviceSearchLibraryPath() : settings.searchLibraryPath;
+    if (!BuildLineJob(*parsed.command, library, job, error)) {
+        std::fprintf(streams.err, "tarnwell-line: %s\n", error.c_str());
+        return kExitBadUsage;
+    }
+
+    // Progress never mixes with JSON lines: with --json it goes to the error stream.
+    std::FILE* progressStream = parsed.command->json ? streams.err : streams.out;
+    const bool inPlace = IsTerminal(progressStream);
+    ProgressBoard board(progressStream, inPlace, job.units, inPlace ? TerminalColumns(progressStream) : 80);
+    JsonReport json(streams.out);
+    ObserverList observers;
+    observers.Add(board);
+    if (parsed.command->json) observers.Add(json);
+
+    CatchStopRequests();
+    const auto start = std::chrono::steady_clock::now();
+    std::vector<UnitRecord> records = RunLineJob(job, observers, StopRequested(), [&] { board.Redraw(); });
+    board.Redraw();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const JobSummary summary = Summarise(records, StopRequested().load(), seconds);
+    ReleaseStopRequests();
+
+    if (parsed.command->json)
+        json.WriteSummary(summary);
+    else
+        PrintResults(streams.out, records, summary);
+    return summary.exitStatus;
+}
+
+} // namespace tarnwell::line

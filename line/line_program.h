@@ -1,0 +1,27 @@
+#pragma once
+// The whole runner behind main(): parse, build the job, run it with the
+// progress display and the JSON lines, print the results, give the exit status.
+#include "line/unit_run.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace tarnwell::line {
+
+struct LineStreams {
+    std::FILE* out = stdout; // results: the JSON lines, or progress and the result table
+    std::FILE* err = stderr; // usage errors; progress when the results are JSON
+};
+
+struct ProgramSettings {
+    // Limits, pauses and work folder of every unit (the steps come from the command line).
+    UnitSettings units;
+    std::string searchLibraryPath; // empty: next to the program
+};
+
+// `arguments` without the program name. Catches Ctrl-C for the job's time.
+int RunLineProgram(const std::vector<std::string>& arguments, LineStreams streams,
+                   const ProgramSettings& settings = {});
+
+} // namespace tarnwell::line

@@ -1,0 +1,29 @@
+#pragma once
+// One unit of a line job: one OperatorConsole of its own, driven through a
+// UnitUi, runs the job's steps in order on the calling thread.
+#include "line/line_observer.h"
+#include "protocol/channel_limits.h"
+#include "protocol/upgrade_pauses.h"
+#include "web/http_cgi_client.h"
+
+#include <atomic>
+
+namespace tarnwell::line {
+
+struct UnitSettings {
+    JobSteps steps;
+    ChannelLimits channelLimits;
+    HttpLimits httpLimits;
+    // Between members as the console waits; nobody watches the idle status line.
+    UpgradePauses pauses{std::chrono::milliseconds(1000), std::chrono::milliseconds(0)};
+    // Each unit's work files go to a folder of its own below this one; empty:
+    // below the user's work folder.
+    std::string workRoot;
+};
+
+// Runs every step unless `stop` is set before it starts; a running upgrade is
+// told to stop after the member it is sending. Reports each event to `observer`.
+UnitRecord RunUnit(const UnitPlan& unit, const UnitSettings& settings, LineObserver& observer,
+                   const std::atomic<bool>& stop);
+
+} // namespace tarnwell::line

@@ -1,0 +1,113 @@
+// What both back ends must do alike: the MAC rules, the pool, release and
+// look-up, several stations at once.
+#include "journal_test_support.h"
+
+#include "journal/journal_export.h"
+#include "journal/mac_number.h"
+
+#include <set>
+#include <sstream>
+
+namespace tarnwell::test {
+namespace {
+
+using Verdict = MacReservation::Verdict;
+constexpr uint64_t kBase = 0x020000000100ull;
+
+TEST_P(JournalBackendTest, AMacIsNeverHandedOutTwiceWithoutRelease) {
+    auto journal = Open();
+    const int64_t first = journal->BeginUnit({"s1", "127.0.0.2", "SN1", "", ""});
+    const int64_t second = journal->BeginUnit({"s2", "127.0.0.2", "SN2", "", ""});
+    ASSERT_EQ(journal->ReserveMac(kBase, first, {}).verdict, Verdict::Reserved);
+    // The first unit died before its outcome was recorded.
+    auto unknown = journal->ReserveMac(kBase, second, {});
+    EXPECT_EQ(unknown.verdict, Verdict::OutcomeUnknown);
+    EXPECT_EQ(unknown.holder, first);
+    EXPECT_TRUE(journal->ReleaseMac(kBase));
+    ASSERT_EQ(journal->ReserveMac(kBase, second, {}).verdict, Verdict::Reserved);
+    journal->SetMacOutcome(kBase, second, MacState::Written);
+    // Written is final: no release, no second unit.
+    EXPECT_FALSE(journal->ReleaseMac(kBase));
+    // Both attempts carry the address; the look-up shows them in order.
+    auto found = journal->FindUnits("02:00:00:00:01:00");
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[1].id, second);
+    auto written = journal->ReserveMac(kBase, first, {});
+    EXPECT_EQ(written.verdict, Verdict::AlreadyWritten);
+    EXPECT_EQ(written.holder, second);
+    // A failed write frees the address for the next attempt.
+    ASSERT_EQ(journal->ReserveMac(kBase + 1, first, {}).verdict, Verdict::Reserved);
+    journal->SetMacOutcome(kBase + 1, first, MacState::Failed);
+    EXPECT_EQ(journal->ReserveMac(kBase + 1, second, {}).verdict, Verdict::Reserved);
+    EXPECT_EQ(journal->FindUnits("SN1").at(0).id, first);
+    EXPECT_EQ(journal->LookupMac(kBase)->station, "s2");
+}
+
+TEST_P(JournalBackendTest, PoolBoundsStopBeforeAnythingIsHandedOut) {
+    auto journal = Open();
+    const int64_t unit = journal->BeginUnit({"s1", "", "", "", ""});
+    MacPool pool{kBase, kBase + 1};
+    EXPECT_EQ(journal->ReserveNextMac(unit, pool).mac, kBase);
+    EXPECT_EQ(journal->ReserveNextMac(unit, pool).mac, kBase + 1);
+    EXPECT_EQ(journal->ReserveNextMac(unit, pool).verdict, Verdict::PoolExhausted);
+    EXPECT_EQ(journal->ReserveMac(kBase + 2, unit, pool).verdict, Verdict::PoolExhausted);
+    EXPECT_EQ(journal->ReserveMac(kBase - 1, unit, pool).verdict, Verdict::OutsidePool);
+    EXPECT_EQ(journal->Macs().size(), 2u);
+}
+
+TEST_P(JournalBackendTest, StepsKeepBothTextsAndTheExportQuotesForSpreadsheets) {
+    auto journal = Open();
+    const int64_t unit = journal->BeginUnit({"line 1", "127.0.0.2", "SN \"7\", batch\r\n2", "/fw/a.tar", "ab"});
+    journal->RecordStep(unit, {"SetMacAddress", "2026-01-01T00:00:00.000Z", "2026-01-01T00:00:01.000Z", "failed",
+                               {{"连接失败9!", "Connect Failed!"}}});
+    journal->FinishUnit(unit, kOutcomeFailed);
+    auto steps = journal->Steps(unit);
+    ASSERT_EQ(steps.size(), 1u);
+    EXPECT_EQ(steps[0].messages.at(0).chinese, "连接失败9!");
+    EXPECT_EQ(steps[0].messages.at(0).english, "Connect Failed!");
+
+    std::ostringstream csv;
+    WriteUnitsCsv(csv, journal->Units(""));
+    const std::string text = csv.str();
+    EXPECT_EQ(text.substr(0, 3), "\xEF\xBB\xBF");
+    EXPECT_NE(text.find("unit,station,started_at,ended_at,address,serial,mac,package_path,package_sha256,outcome\r\n"),
+              std::string::npos);
+    EXPECT_NE(text.find(",line 1,"), std::string::npos);
+    EXPECT_NE(text.find(",\"SN \"\"7\"\", batch\r\n2\","), std::string::npos);
+    EXPECT_NE(text.find(",/fw/a.tar,ab,failed\r\n"), std::string::npos);
+    EXPECT_TRUE(journal->Units("2999-01-01").empty());
+    EXPECT_EQ(journal->SchemaVersion(), 2);
+}
+
+// Four stations at once, 1000 addresses each: every address is given once,
+// and the pool has no hole that the journal cannot account for.
+TEST_P(JournalBackendTest, FourStationsAllocatingAtOnceGetDistinctAddresses) {
+    Open(); // creates the schema before the race
+    constexpr int kStations = 4, kEach = 1000;
+    std::vector<pid_t> stations;
+    for (int s = 0; s < kStations; ++s)
+        stations.push_back(Spawn(BuiltProgram("journal_alloc_driver"),
+                                 {location, "station" + std::to_string(s), FormatMacNumber(kBase), std::to_string(kEach)}));
+    for (pid_t pid : stations) EXPECT_EQ(WaitFor(pid), 0);
+
+    auto journal = Open();
+    auto macs = journal->Macs();
+    ASSERT_EQ(macs.size(), size_t(kStations * kEach));
+    std::set<int64_t> units;
+    std::set<std::string> stationNames;
+    for (size_t i = 0; i < macs.size(); ++i) {
+        EXPECT_EQ(macs[i].mac, kBase + i) << "hole before " << FormatMacNumber(macs[i].mac);
+        EXPECT_EQ(macs[i].state, MacState::Written);
+        units.insert(macs[i].unit);
+        stationNames.insert(macs[i].station);
+    }
+    EXPECT_EQ(units.size(), macs.size());
+    EXPECT_EQ(stationNames.size(), size_t(kStations));
+    for (const auto& unit : journal->Units("")) EXPECT_EQ(journal->LookupMac(*ParseMacNumber(unit.mac))->unit, unit.id);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, JournalBackendTest, ::testing::Values(Backend::Sqlite, Backend::Postgres),
+                         BackendName);
+
+} // namespace
+} // namespace tarnwell::test

@@ -1,0 +1,66 @@
+#pragma once
+// Journal tests run against both back ends: a SQLite file in a temporary
+// folder, and a database on a PostgreSQL server the test starts itself.
+#include "journal/journal.h"
+#include "support/postgres_server.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <spawn.h>
+
+namespace tarnwell::test {
+
+enum class Backend { Sqlite, Postgres };
+
+inline PostgresServer& SharedPostgres() {
+    static PostgresServer server;
+    return server;
+}
+
+class JournalBackendTest : public ::testing::TestWithParam<Backend> {
+protected:
+    void SetUp() override {
+        if (GetParam() == Backend::Sqlite) {
+            location = folder.File("journal.sqlite3");
+            return;
+        }
+        PostgresServer& server = SharedPostgres();
+        if (!server.Running()) {
+            if (server.Problem().rfind("no PostgreSQL server binaries", 0) == 0) GTEST_SKIP() << server.Problem();
+            FAIL() << server.Problem();
+        }
+        location = server.NewDatabase();
+    }
+    std::unique_ptr<Journal> Open() { return OpenJournal(location); }
+
+    TempDir folder;
+    std::string location;
+};
+
+inline std::string BackendName(const ::testing::TestParamInfo<Backend>& info) {
+    return info.param == Backend::Sqlite ? "Sqlite" : "Postgres";
+}
+
+// Starts a program of the build; its process id.
+inline pid_t Spawn(const std::string& program, const std::vector<std::string>& arguments) {
+    std::vector<std::string> all{program};
+    all.insert(all.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (auto& argument : all) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return -1;
+    return pid;
+}
+
+inline int WaitFor(pid_t pid) {
+    int status = 0;
+    if (waitpid(pid, &status, 0) != pid) return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+inline std::string BuiltProgram(const std::string& name) { return std::string(TARNWELL_BINARY_DIR) + "/bin/" + name; }
+
+} // namespace tarnwell::test
