@@ -22,6 +22,7 @@ set_source_files_properties(${PROJECT_SOURCE_DIR}/net/device_search_library.cpp 
 set(TARNWELL_ICON_SIZES 16 22 24 32 48 64 128 256)
 set(package_files ${CMAKE_BINARY_DIR}/package-files)
 set(package_outputs)
+set(package_program_lines)
 
 # Manual pages are made from each program's --help, so they cannot drift from it.
 find_program(HELP2MAN help2man REQUIRED)
@@ -46,6 +47,7 @@ function(tarnwell_package_program target summary)
     VERBATIM)
   install(FILES ${page}.gz DESTINATION share/man/man1)
   set(package_outputs ${package_outputs} ${page}.gz PARENT_SCOPE)
+  set(package_program_lines "${package_program_lines}\n ${target} - ${summary}" PARENT_SCOPE)
 endfunction()
 
 tarnwell_package_program(tarnwell "operator console for networked video devices")
@@ -109,7 +111,5 @@ packages and sets their UI language, MAC address, video standard, clock
 and serial number, grabs snapshots and replaces boot logos, over the
 devices' TCP command channel and web CGI.
 
-The package holds the operator console (tarnwell), a device simulator
-for trying packages without hardware (tarnwell-devsim) and the boot-logo
-image writer (tarnwell-mkcramfs).")
+The package holds these programs:${package_program_lines}\n")
 include(CPack)
