@@ -21,6 +21,9 @@ enum ReplyKind : uint8_t {
     ReplyUpdateFailed = 240,
 };
 
+// Kinds the decoding ignores by name: a device may send them beside its verdict.
+inline bool IsNoEffectKind(uint8_t kind) { return kind == ReplyNothing16 || kind == 177 || kind == 209; }
+
 struct DeviceReply {
     std::array<uint8_t, kDeviceReplyMax + 1> bytes{};
     long received = 0; // bytes of the reply; <= 0 means no reply came (what the first receive returned)

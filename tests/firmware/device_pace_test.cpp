@@ -78,4 +78,12 @@ TEST_F(DevicePaceTest, TerseAndSplitRepliesStillUpgrade) {
     EXPECT_EQ(ui.Messages(), Strings{});
     EXPECT_EQ(sim::DescribeFirmwareMismatch(*device, expected), "");
     EXPECT_EQ(device->RebootCount(), 1);
+
+    sim::ReplyShape burst;
+    burst.twoInOneBurst = true;
+    UseDevice(expected, 0, 0ms, burst);
+    ui.ClearRecords();
+    RunUpgrade(PackWithTar(files, "ustar"));
+    EXPECT_EQ(ui.Messages(), Strings{});
+    EXPECT_EQ(device->RebootCount(), 1);
 }
