@@ -30,12 +30,18 @@ TEST_P(JournalCrashTest, KilledConsoleNeverWritesAMacTwice) {
         return complete;
     };
     std::mt19937 random(std::random_device{}());
-    std::uniform_int_distribution<int> moment(1, 60);
+    std::uniform_int_distribution<int> moment(0, 40);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(200);
     int kills = 0;
     while (completeWrites() < 200 && kills < 3000 && std::chrono::steady_clock::now() < deadline) {
         pid_t console = Spawn(BuiltProgram("journal_crash_driver"), {location, settings, device->Address(), "1000"});
         ASSERT_GT(console, 0);
+        // The moment counts from the console's first connection, not from the spawn:
+        // on a loaded machine the start alone can outlast any fixed delay.
+        const int before = device->ConnectionCount();
+        const auto started = std::chrono::steady_clock::now();
+        while (device->ConnectionCount() == before && std::chrono::steady_clock::now() - started < std::chrono::seconds(5))
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         std::this_thread::sleep_for(std::chrono::milliseconds(moment(random)));
         ::kill(console, SIGKILL);
         const int status = WaitFor(console);
