@@ -90,7 +90,8 @@ bool BuildLineJob(const LineCommand& command, const std::string& searchLibraryPa
             error = "cannot use the firmware package " + command.firmware + ": not a readable update package";
             return false;
         }
-        steps.firmwarePackage = command.firmware;
+        // The journal records where the package is, whatever folder the runner started in.
+        steps.firmwarePackage = std::filesystem::absolute(command.firmware).string();
     }
     if (!command.language.empty()) {
         auto found = std::find(kLanguageNames.begin(), kLanguageNames.end(), command.language);
