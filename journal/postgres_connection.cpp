@@ -39,11 +39,18 @@ JournalFault FaultOfState(const char* sqlState) {
 PostgresConnection::PostgresConnection(const std::string& connectionString)
     : where_(WithoutPassword(connectionString)) {
     conn_ = PQconnectdb(connectionString.c_str());
-    if (PQstatus(conn_) != CONNECTION_OK)
-        throw JournalError(JournalFault::CannotOpen, where_ + ": " + Trimmed(PQerrorMessage(conn_)));
-    // A stuck lock is reported to the operator instead of waiting for ever.
-    Query("SET lock_timeout = '10s'", {});
-    Query("SET client_min_messages = warning", {});
+    // A throwing constructor runs no destructor: the connection is finished here.
+    try {
+        if (PQstatus(conn_) != CONNECTION_OK)
+            throw JournalError(JournalFault::CannotOpen, where_ + ": " + Trimmed(PQerrorMessage(conn_)));
+        // A stuck lock is reported to the operator instead of waiting for ever.
+        Query("SET lock_timeout = '10s'", {});
+        Query("SET client_min_messages = warning", {});
+    } catch (...) {
+        PQfinish(conn_);
+        conn_ = nullptr;
+        throw;
+    }
 }
 
 PostgresConnection::~PostgresConnection() { PQfinish(conn_); }

@@ -49,17 +49,25 @@ SqliteConnection::SqliteConnection(const std::string& path) : path_(path) {
     std::error_code error;
     auto folder = std::filesystem::path(path).parent_path();
     if (!folder.empty()) std::filesystem::create_directories(folder, error);
-    int code = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
-                               nullptr);
-    if (code != SQLITE_OK) Fail(code, "open");
-    sqlite3_extended_result_codes(db_, 1);
-    sqlite3_busy_handler(db_, RetrySoon, nullptr);
-    // The first statements read the header: a file of another kind fails here.
-    auto mode = Query("PRAGMA journal_mode=WAL", {});
-    if (mode.empty() || !mode[0][0] || *mode[0][0] != "wal")
-        throw JournalError(JournalFault::CannotOpen, path_ + ": cannot switch the journal to WAL mode");
-    Query("PRAGMA synchronous=FULL", {});
-    Query("PRAGMA foreign_keys=ON", {});
+    // A throwing constructor runs no destructor: the handle (set even when the
+    // open fails) is closed here instead.
+    try {
+        int code = sqlite3_open_v2(path.c_str(), &db_,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr);
+        if (code != SQLITE_OK) Fail(code, "open");
+        sqlite3_extended_result_codes(db_, 1);
+        sqlite3_busy_handler(db_, RetrySoon, nullptr);
+        // The first statements read the header: a file of another kind fails here.
+        auto mode = Query("PRAGMA journal_mode=WAL", {});
+        if (mode.empty() || !mode[0][0] || *mode[0][0] != "wal")
+            throw JournalError(JournalFault::CannotOpen, path_ + ": cannot switch the journal to WAL mode");
+        Query("PRAGMA synchronous=FULL", {});
+        Query("PRAGMA foreign_keys=ON", {});
+    } catch (...) {
+        sqlite3_close_v2(db_);
+        db_ = nullptr;
+        throw;
+    }
 }
 
 SqliteConnection::~SqliteConnection() { sqlite3_close_v2(db_); }

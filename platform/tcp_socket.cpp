@@ -42,7 +42,8 @@ bool ParseIpv4(const std::string& text, uint32_t& networkOrder) {
 
 TcpSocket::~TcpSocket() { Close(); }
 
-TcpSocket::TcpSocket(TcpSocket&& other) noexcept : fd_(other.fd_), sentCounter_(other.sentCounter_) {
+TcpSocket::TcpSocket(TcpSocket&& other) noexcept
+    : fd_(other.fd_), sentCounter_(other.sentCounter_), receiveLimit_(other.receiveLimit_) {
     other.fd_ = -1;
 }
 
@@ -51,6 +52,7 @@ TcpSocket& TcpSocket::operator=(TcpSocket&& other) noexcept {
         Close();
         fd_ = other.fd_;
         sentCounter_ = other.sentCounter_;
+        receiveLimit_ = other.receiveLimit_;
         other.fd_ = -1;
     }
     return *this;
@@ -110,13 +112,21 @@ bool TcpSocket::SendAll(const void* data, size_t length) {
     return true;
 }
 
-ssize_t TcpSocket::ReceiveSome(void* buffer, size_t length) {
+namespace {
+
+ssize_t Receive(int fd, void* buffer, size_t length, int flags) {
     ssize_t got;
     do {
-        got = ::recv(fd_, buffer, length, 0);
+        got = ::recv(fd, buffer, length, flags);
     } while (got < 0 && errno == EINTR);
     return got;
 }
+
+} // namespace
+
+ssize_t TcpSocket::ReceiveSome(void* buffer, size_t length) { return Receive(fd_, buffer, length, 0); }
+
+ssize_t TcpSocket::PeekSome(void* buffer, size_t length) { return Receive(fd_, buffer, length, MSG_PEEK); }
 
 size_t TcpSocket::PendingBytes() {
     int pending = 0;
@@ -124,7 +134,11 @@ size_t TcpSocket::PendingBytes() {
     return static_cast<size_t>(pending);
 }
 
-bool TcpSocket::SetReceiveLimit(Milliseconds limit) { return SetTimeoutOption(fd_, SO_RCVTIMEO, limit); }
+bool TcpSocket::SetReceiveLimit(Milliseconds limit) {
+    if (!SetTimeoutOption(fd_, SO_RCVTIMEO, limit)) return false;
+    receiveLimit_ = limit;
+    return true;
+}
 
 bool TcpSocket::SetSendLimit(Milliseconds limit) { return SetTimeoutOption(fd_, SO_SNDTIMEO, limit); }
 

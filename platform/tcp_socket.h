@@ -43,6 +43,8 @@ public:
     bool SendAll(const void* data, size_t length);
     // One receive call: bytes received, 0 when the peer closed, -1 on error or time-out.
     ssize_t ReceiveSome(void* buffer, size_t length);
+    // Like ReceiveSome, but the bytes stay queued for the next receive.
+    ssize_t PeekSome(void* buffer, size_t length);
 
     // Bytes that have arrived and wait to be received; 0 when none or unknown.
     size_t PendingBytes();
@@ -50,6 +52,8 @@ public:
     // Time limits for blocking receives and sends; zero means none.
     bool SetReceiveLimit(Milliseconds limit);
     bool SetSendLimit(Milliseconds limit);
+    // The limit last set for receives; zero when none was set.
+    Milliseconds ReceiveLimit() const { return receiveLimit_; }
     bool SetNonBlocking(bool on);
     // Poll for readiness; false on time-out or error.
     bool WaitWritable(Milliseconds limit);
@@ -67,6 +71,7 @@ public:
 private:
     int fd_ = -1;
     std::atomic<uint64_t>* sentCounter_ = nullptr;
+    Milliseconds receiveLimit_{0};
 };
 
 // inet_addr: the 32-bit address in network order, false when the text is not an address.

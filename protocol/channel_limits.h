@@ -19,6 +19,11 @@ struct ChannelLimits {
     Milliseconds worker{300000};
 };
 
+// A reply that comes short is waited on this long for its rest: a device may
+// write one reply in pieces, and a held-back piece waits for our delayed ACK
+// (up to 200 ms on Windows). Terse devices pay this once per reply.
+inline constexpr Milliseconds kReplyQuietGap{250};
+
 // The serial setting's web CGI exchange, on the window's thread.
 struct HttpLimits {
     Milliseconds connect{5000};

@@ -1,6 +1,6 @@
 #pragma once
-// One reply of the device: what a single receive of at most 128 bytes brought,
-// kept in a zero-filled buffer one byte longer so the text always ends.
+// One reply of the device: at most 128 bytes, kept in a zero-filled buffer
+// one byte longer so the text always ends.
 #include <array>
 #include <cstdint>
 #include <string>
@@ -21,9 +21,12 @@ enum ReplyKind : uint8_t {
     ReplyUpdateFailed = 240,
 };
 
+// Kinds the decoding ignores by name: a device may send them beside its verdict.
+inline bool IsNoEffectKind(uint8_t kind) { return kind == ReplyNothing16 || kind == 177 || kind == 209; }
+
 struct DeviceReply {
     std::array<uint8_t, kDeviceReplyMax + 1> bytes{};
-    long received = 0; // what the receive returned; <= 0 means no reply came
+    long received = 0; // bytes of the reply; <= 0 means no reply came (what the first receive returned)
 
     bool Arrived() const { return received > 0; }
     uint8_t Kind() const { return bytes[0]; }
@@ -32,8 +35,18 @@ struct DeviceReply {
     std::string Text() const; // from byte 32 up to its NUL, never past the buffer
 };
 
-// One receive call into a fresh reply.
-DeviceReply ReceiveDeviceReply(TcpSocket& connection);
+// What may follow a reply on its connection before the tool sends again.
+enum class AfterReply {
+    Nothing,     // the reply's own bytes only
+    PictureData, // the capture's picture, possibly in the same write
+};
+
+// Reads one reply: a whole 128-byte reply in one receive returns at once; a
+// shorter one is read on until 128 bytes, the peer's close, a quiet gap of
+// kReplyQuietGap or the socket's receive limit from the start. Before picture
+// data only the reply's 9 meaningful bytes and the zero fill after them are
+// taken, so a terse capture reply keeps the picture's first bytes.
+DeviceReply ReceiveDeviceReply(TcpSocket& connection, AfterReply after = AfterReply::Nothing);
 // A reply built from raw bytes (at most 128 are kept), for tests and the simulator.
 DeviceReply MakeDeviceReply(const uint8_t* data, size_t length);
 

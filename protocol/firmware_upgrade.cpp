@@ -42,13 +42,23 @@ enum class StepAnswer {
     DeviceFailed, // the device's own failure reply, already shown by the decoding
 };
 
+// A reply without effect sent in the same burst as the verdict is not the
+// next step's answer.
+void DropNoEffectFollowers(TcpSocket& connection) {
+    uint8_t kind = 0;
+    while (connection.PendingBytes() > 0 && connection.PeekSome(&kind, 1) == 1 && IsNoEffectKind(kind))
+        if (!ReceiveDeviceReply(connection).Arrived()) return;
+}
+
 // `lastOnConnection`: no further reply may follow this one, so bytes beyond
 // it mean a reply longer than the protocol's 128.
 StepAnswer AwaitStepAnswer(OperatorConsole& console, TcpSocket& connection, bool lastOnConnection) {
     DeviceReply reply = ReceiveDeviceReply(connection);
     if (!reply.Arrived()) return StepAnswer::Missing;
-    if (lastOnConnection && static_cast<size_t>(reply.received) == kDeviceReplyMax && connection.PendingBytes() > 0)
-        return StepAnswer::Unusable;
+    if (static_cast<size_t>(reply.received) == kDeviceReplyMax) {
+        DropNoEffectFollowers(connection);
+        if (lastOnConnection && connection.PendingBytes() > 0) return StepAnswer::Unusable;
+    }
     ReplyVerdict verdict;
     console.DecodeWorkerReply(reply, verdict);
     if (verdict.replyStatus == 1) return StepAnswer::Accepted;

@@ -38,7 +38,7 @@ void OperatorConsole::OnCapture() {
         return;
     }
 
-    DeviceReply reply = ReceiveDeviceReply(connection);
+    DeviceReply reply = ReceiveDeviceReply(connection, AfterReply::PictureData);
     if (!reply.Arrived()) {
         ShowBilingualMessage(kNoReply);
         return;
