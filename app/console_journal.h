@@ -83,6 +83,10 @@ public:
     // operator has been told): the action must not go on to the next one.
     bool Step(const std::string& name, const std::function<int()>& operation);
     bool Stopped() const { return stopped_; }
+    // The unit, when it was begun, ends as failed.
+    void MarkFailed() {
+        if (unit_) unit_->MarkFailed();
+    }
 
     // The unit of the action running on this thread, begun when it has none
     // yet; null when nothing is recorded. Throws JournalError.

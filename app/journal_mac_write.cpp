@@ -4,9 +4,7 @@
 #include "journal/mac_number.h"
 
 namespace tarnwell {
-namespace {
-
-BilingualText Refusal(const MacReservation& refusal, const MacPool& pool, Journal& journal) {
+BilingualText MacRefusalMessage(const MacReservation& refusal, const MacPool& pool, Journal& journal) {
     using Verdict = MacReservation::Verdict;
     const std::string mac = FormatMacNumber(refusal.mac);
     const std::string unit = std::to_string(refusal.holder);
@@ -38,7 +36,14 @@ BilingualText Refusal(const MacReservation& refusal, const MacPool& pool, Journa
             "MAC address " + mac + " is outside the pool " + first + " to " + last + "!"};
 }
 
-} // namespace
+MacReservation CheckMacFree(Journal& journal, uint64_t mac, const MacPool& pool) {
+    using Verdict = MacReservation::Verdict;
+    if (auto refusal = PoolRefusal(mac, pool)) return {*refusal, mac, 0};
+    auto entry = journal.LookupMac(mac);
+    if (entry && entry->state == MacState::Written) return {Verdict::AlreadyWritten, mac, entry->unit};
+    if (entry && entry->state == MacState::Reserved) return {Verdict::OutcomeUnknown, mac, entry->unit};
+    return {Verdict::Reserved, mac, 0};
+}
 
 bool JournalMacWrite::Reserve(const std::string& macText) {
     try {
@@ -57,7 +62,7 @@ bool JournalMacWrite::Reserve(const std::string& macText) {
         if (reservation.verdict != MacReservation::Verdict::Reserved) {
             unit_->MarkFailed();
             done_ = true;
-            console_.ShowBilingualMessage(Refusal(reservation, pool, unit_->Records()));
+            console_.ShowBilingualMessage(MacRefusalMessage(reservation, pool, unit_->Records()));
             return false;
         }
         mac_ = *mac;

@@ -10,6 +10,14 @@ namespace tarnwell {
 
 class OperatorConsole;
 
+// Why `refusal` keeps its MAC from the unit, in both languages.
+BilingualText MacRefusalMessage(const MacReservation& refusal, const MacPool& pool, Journal& journal);
+
+// What reserving `mac` would answer now, reserving nothing: a whole plan of
+// addresses is checked before anything is sent (the reservation itself still
+// decides, as another station may take one meanwhile).
+MacReservation CheckMacFree(Journal& journal, uint64_t mac, const MacPool& pool);
+
 class JournalMacWrite {
 public:
     explicit JournalMacWrite(OperatorConsole& console) : console_(console) {}

@@ -103,6 +103,10 @@ public:
     // Empties busyWorker at every end.
     // True when the device took every member and was restarted.
     bool UpgradeFirmware(const std::string& packagePath, const std::string& address);
+    // UpgradeFirmware recorded as the step "UpgradeFirmware" of `unit` (null:
+    // not recorded), the package's path and digest noted before anything is sent.
+    bool UpgradeFirmwareRecorded(const std::shared_ptr<JournalUnit>& unit, const std::string& packagePath,
+                                 const std::string& address);
 
     // --- picture update ------------------------------------------------------
     int UpdatePicture();
@@ -129,6 +133,8 @@ public:
     int ValidateUpdateFile(const std::string& path, int kind);
 
     // --- web and media -----------------------------------------------------------
+    // The serial to the web CGI; 1 when the device took it ("设置成功" shown).
+    int SetSerial();
     void OnSetSerial();
     void OnCapture();
     void OnBrowseCaptureFolder();

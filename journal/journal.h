@@ -85,6 +85,10 @@ struct MacReservation {
     int64_t holder = 0;
 };
 
+// The pool's refusal of `mac`: PoolExhausted past its last address,
+// OutsidePool before its first; nothing inside it.
+std::optional<MacReservation::Verdict> PoolRefusal(uint64_t mac, const MacPool& pool);
+
 class Journal {
 public:
     virtual ~Journal() = default;

@@ -4,7 +4,11 @@
 
 namespace tarnwell {
 
-std::string CsvField(const std::string& text) {
+std::string CsvField(const std::string& field) {
+    // A serial typed as "=HYPERLINK(...)" must stay text when the export is opened.
+    const std::string text = !field.empty() && std::string("=+-@\t\r").find(field[0]) != std::string::npos
+                                 ? "'" + field
+                                 : field;
     if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
     std::string quoted = "\"";
     for (char c : text) {

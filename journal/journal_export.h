@@ -9,7 +9,9 @@
 
 namespace tarnwell {
 
-// One field, quoted when it holds a comma, a quote, CR or LF.
+// One field, quoted when it holds a comma, a quote, CR or LF. A field that a
+// spreadsheet would take for a formula (=, +, -, @, tab, CR first) gets a
+// leading apostrophe, so it is shown, never run.
 std::string CsvField(const std::string& text);
 
 // A UTF-8 byte-order mark, so spreadsheets read the Chinese texts right, a

@@ -67,6 +67,12 @@ int64_t Mac(uint64_t mac) { return static_cast<int64_t>(mac); }
 
 } // namespace
 
+std::optional<MacReservation::Verdict> PoolRefusal(uint64_t mac, const MacPool& pool) {
+    if (pool.last && mac > *pool.last) return MacReservation::Verdict::PoolExhausted;
+    if (pool.first && mac < *pool.first) return MacReservation::Verdict::OutsidePool;
+    return std::nullopt;
+}
+
 const char* MacStateName(MacState state) {
     switch (state) {
     case MacState::Reserved: return "reserved";
@@ -150,8 +156,7 @@ void SqlJournal::Reserve(uint64_t mac, int64_t unit, bool rowExists) {
 
 MacReservation SqlJournal::ReserveMac(uint64_t mac, int64_t unit, const MacPool& pool) {
     using Verdict = MacReservation::Verdict;
-    if (pool.last && mac > *pool.last) return {Verdict::PoolExhausted, mac, 0};
-    if (pool.first && mac < *pool.first) return {Verdict::OutsidePool, mac, 0};
+    if (auto refusal = PoolRefusal(mac, pool)) return {*refusal, mac, 0};
     return InTransaction(Write::MacAllocation, [&]() -> MacReservation {
         auto rows = connection_->Query("SELECT state, unit_id FROM macs WHERE mac = $1", {Mac(mac)});
         if (!rows.empty()) {

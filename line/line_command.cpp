@@ -2,6 +2,7 @@
 
 #include "app/console_lists.h"
 #include "app/mac_text.h"
+#include "journal/mac_number.h"
 #include "line/address_list.h"
 #include "line/serial_source.h"
 #include "line/unit_search.h"
@@ -39,6 +40,14 @@ std::unique_ptr<CLI::App> MakeApp(LineCommand& command) {
         ->allow_extra_args(false); // one adapter per --search; the addresses follow
     app->add_option("--web-port", command.webPort, "Web port for the serial setting (default: the port a search found, else 80)")
         ->check(CLI::Range(1, 65535));
+    app->add_option("--journal", command.journal,
+                    "Manufacturing journal: a SQLite file or a postgresql:// connection string "
+                    "(default: the console's, $XDG_DATA_HOME/Tarnwell/journal.sqlite3)")
+        ->type_name("PATH|URL");
+    app->add_option("--station", command.station, "This station's name in the journal (default: the host name)")
+        ->type_name("NAME");
+    app->add_option("--mac-pool", command.macPool, "Only MAC addresses from FIRST to LAST may be written")
+        ->type_name("FIRST-LAST");
     app->add_option("ADDRESS", command.addresses, "Unit address, or a range such as 127.0.0.2-127.0.0.17");
     return app;
 }
@@ -81,7 +90,8 @@ bool BuildLineJob(const LineCommand& command, const std::string& searchLibraryPa
             error = "cannot use the firmware package " + command.firmware + ": not a readable update package";
             return false;
         }
-        steps.firmwarePackage = command.firmware;
+        // The journal records where the package is, whatever folder the runner started in.
+        steps.firmwarePackage = std::filesystem::absolute(command.firmware).string();
     }
     if (!command.language.empty()) {
         auto found = std::find(kLanguageNames.begin(), kLanguageNames.end(), command.language);
@@ -100,6 +110,20 @@ bool BuildLineJob(const LineCommand& command, const std::string& searchLibraryPa
             return false;
         }
         steps.mac = true;
+    }
+    job.settings.journal.station = command.station;
+    if (!command.journal.empty()) job.settings.journal.location = command.journal;
+    if (!command.macPool.empty()) {
+        const size_t dash = command.macPool.find('-');
+        const std::string first = command.macPool.substr(0, dash);
+        const std::string last = dash == std::string::npos ? "" : command.macPool.substr(dash + 1);
+        auto low = ParseMacNumber(first), high = ParseMacNumber(last);
+        if (!low || !high || *low > *high) {
+            error = "not a MAC pool FIRST-LAST: " + command.macPool;
+            return false;
+        }
+        job.settings.journal.poolFirst = first;
+        job.settings.journal.poolLast = last;
     }
 
     std::optional<SerialPattern> pattern;

@@ -25,6 +25,9 @@ struct LineCommand {
     bool reboot = false;
     std::vector<std::string> searchAdapters;
     std::optional<int> webPort; // all units; otherwise a found unit's own, else 80
+    std::string journal;        // "": the default journal
+    std::string station;
+    std::string macPool;        // "FIRST-LAST"
     std::vector<std::string> addresses;
 };
 

@@ -10,12 +10,6 @@ void ObserverList::StepStarted(const UnitPlan& unit, Step step) {
     for (auto* observer : observers_) observer->StepStarted(unit, step);
 }
 
-bool ObserverList::MacAboutToBeSent(const UnitPlan& unit, const std::string& mac) {
-    for (auto* observer : observers_)
-        if (!observer->MacAboutToBeSent(unit, mac)) return false;
-    return true;
-}
-
 void ObserverList::Message(const UnitPlan& unit, Step step, const BilingualText& text) {
     for (auto* observer : observers_) observer->Message(unit, step, text);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Everything that happens to the units of a job, as it happens. The progress
-// display, the JSON lines and a journal watch the job through this one seam.
+// display and the JSON lines watch the job through this one seam (the journal
+// is written by each unit's console itself).
 // Calls come from the units' own threads, several at once: an observer keeps
 // its own lock.
 #include "app/bilingual_text.h"
@@ -17,9 +18,6 @@ public:
 
     virtual void UnitStarted(const UnitPlan&) {}
     virtual void StepStarted(const UnitPlan&, Step) {}
-    // Just before the MAC block leaves for the unit; false holds it back and
-    // the step fails (a journal that cannot reserve the address says so).
-    virtual bool MacAboutToBeSent(const UnitPlan&, const std::string& /*mac*/) { return true; }
     // A message the console would have shown in a box.
     virtual void Message(const UnitPlan&, Step, const BilingualText&) {}
     // The status line and the per cent of the member being sent.
@@ -28,14 +26,13 @@ public:
     virtual void UnitEnded(const UnitRecord&) {}
 };
 
-// Hands every event to each observer in turn; a MAC goes out only when all agree.
+// Hands every event to each observer in turn.
 class ObserverList : public LineObserver {
 public:
     void Add(LineObserver& observer) { observers_.push_back(&observer); }
 
     void UnitStarted(const UnitPlan& unit) override;
     void StepStarted(const UnitPlan& unit, Step step) override;
-    bool MacAboutToBeSent(const UnitPlan& unit, const std::string& mac) override;
     void Message(const UnitPlan& unit, Step step, const BilingualText& text) override;
     void Progress(const UnitPlan& unit, Step step, const std::string& status, int percent) override;
     void StepEnded(const UnitPlan& unit, const StepRecord& record) override;

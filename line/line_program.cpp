@@ -2,6 +2,8 @@
 
 #include "line/json_report.h"
 #include "line/line_command.h"
+#include "journal/journal.h"
+#include "line/line_journal.h"
 #include "line/progress_board.h"
 #include "line/stop_signal.h"
 #include "line/terminal.h"
@@ -51,6 +53,13 @@ int RunLineProgram(const std::vector<std::string>& arguments, LineStreams stream
     const std::string library =
         settings.searchLibraryPath.empty() ? DefaultDeviceSearchLibraryPath() : settings.searchLibraryPath;
     if (!BuildLineJob(*parsed.command, library, job, error)) {
+        std::fprintf(streams.err, "tarnwell-line: %s\n", error.c_str());
+        return kExitBadUsage;
+    }
+    // Every unit is recorded, as the console records its own.
+    job.settings.journal.enabled = true;
+    if (job.settings.journal.location.empty()) job.settings.journal.location = DefaultJournalPath();
+    if (!CheckLineJournal(job.settings.journal, job.units, error)) {
         std::fprintf(streams.err, "tarnwell-line: %s\n", error.c_str());
         return kExitBadUsage;
     }

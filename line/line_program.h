@@ -15,7 +15,8 @@ struct LineStreams {
 };
 
 struct ProgramSettings {
-    // Limits, pauses and work folder of every unit (the steps come from the command line).
+    // Limits, pauses and work folder of every unit (the steps come from the
+    // command line), and the journal used when --journal does not name one.
     UnitSettings units;
     std::string searchLibraryPath; // empty: next to the program
 };

@@ -27,16 +27,26 @@ std::string MakeUnitWorkFolder(const std::string& root, const std::string& addre
     return fs::is_directory(folder, error) ? folder.string() : std::string();
 }
 
-bool RunStep(Step step, OperatorConsole& console, UnitUi& ui, const UnitSettings& settings, const UnitPlan& unit,
-             LineObserver& observer) {
+// The console's names for the same operations, so that the journal reads alike.
+const char* JournalStepName(Step step) {
+    switch (step) {
+    case Step::Language: return "UpdateLanguage";
+    case Step::Mac: return "SetMacAddress";
+    case Step::VideoStandard: return "SetVideoStandard";
+    case Step::Time: return "SetDeviceTime";
+    case Step::Serial: return "SetSerial";
+    case Step::Firmware: return "UpgradeFirmware";
+    case Step::Reboot: return "RebootDevice";
+    }
+    return "";
+}
+
+bool RunStep(Step step, OperatorConsole& console, UnitUi& ui) {
     switch (step) {
     case Step::Language:
         return console.UpdateLanguage() != 0;
     case Step::Mac:
-        if (!observer.MacAboutToBeSent(unit, console.macText)) {
-            ui.ShowBilingualMessage(BilingualText{"MAC地址未能登记,没有发送", "The MAC address could not be recorded; not sent"});
-            return false;
-        }
+        // The journal reserves the address inside, before the block goes out.
         return console.SetMacAddress() != 0;
     case Step::VideoStandard:
         return console.SetVideoStandard() != 0;
@@ -45,18 +55,44 @@ bool RunStep(Step step, OperatorConsole& console, UnitUi& ui, const UnitSettings
         console.deviceTime = console.deviceDate;
         return console.SetDeviceTime() != 0;
     case Step::Serial:
-        console.OnSetSerial();
-        return ui.SerialAccepted();
+        return console.SetSerial() != 0 && ui.SerialAccepted();
     case Step::Firmware:
-        // The worker's body on this unit's own thread: the job has a thread per unit already.
-        console.UpgradeFirmware(*settings.steps.firmwarePackage, console.deviceAddressText);
-        return ui.UpgradeCompleted();
     case Step::Reboot:
-        // The reboot has no result of its own: it got through when it said nothing.
-        console.RebootDevice();
-        return !ui.HasMessages();
+        break;
     }
     return false;
+}
+
+// One step as a step of the unit's recorded action. The firmware upgrade
+// records itself, with the package's digest, as the console's worker does.
+bool RunRecordedStep(Step step, RecordedAction& action, OperatorConsole& console, UnitUi& ui,
+                     const UnitSettings& settings) {
+    if (step == Step::Firmware) {
+        std::shared_ptr<JournalUnit> unit;
+        try {
+            unit = RecordedAction::CurrentUnit(console);
+        } catch (const JournalError& error) {
+            RecordedAction::StopCurrent();
+            console.ShowBilingualMessage(JournalFaultMessage(error));
+            return false;
+        }
+        // The worker's body on this unit's own thread: the job has a thread per unit already.
+        const bool upgraded =
+            console.UpgradeFirmwareRecorded(unit, *settings.steps.firmwarePackage, console.deviceAddressText);
+        return upgraded && ui.UpgradeCompleted();
+    }
+    bool succeeded = false;
+    const bool recorded = action.Step(JournalStepName(step), [&] {
+        if (step == Step::Reboot) {
+            // The reboot has no result of its own: it got through when it said nothing.
+            console.RebootDevice();
+            succeeded = !ui.HasMessages();
+        } else {
+            succeeded = RunStep(step, console, ui);
+        }
+        return succeeded ? 1 : 0;
+    });
+    return recorded && succeeded;
 }
 
 } // namespace
@@ -83,15 +119,26 @@ UnitRecord RunUnit(const UnitPlan& unit, const UnitSettings& settings, LineObser
     console.httpLimits.replyWait = settings.httpLimits.replyWait;
     console.upgradePauses = settings.pauses;
     console.workFolder = MakeUnitWorkFolder(settings.workRoot, unit.address);
+    if (settings.journal.enabled) {
+        // A connection of the unit's own: the units write at once.
+        console.journal.location = settings.journal.location;
+        console.journal.station = settings.journal.station;
+        console.journal.poolFirst = settings.journal.poolFirst;
+        console.journal.poolLast = settings.journal.poolLast;
+        console.journal.Enable();
+    }
     console.PullFields();
     console.ReadDeviceAddress();
 
     observer.UnitStarted(unit);
     // As Update All does: the address's stale ARP entry goes before the first step.
     console.PurgeArpEntry();
+    // The unit is one recorded action; it is begun in the journal with its first step.
+    RecordedAction action(console);
     bool failed = false, stopped = false;
     for (Step step : settings.steps.InOrder()) {
-        if (stop.load()) {
+        // After a journal fault nothing more goes to the unit.
+        if (stop.load() || action.Stopped()) {
             record.notRun.push_back(step);
             continue;
         }
@@ -101,7 +148,7 @@ UnitRecord RunUnit(const UnitPlan& unit, const UnitSettings& settings, LineObser
         const auto stepStart = Clock::now();
         StepRecord result;
         result.step = step;
-        result.succeeded = RunStep(step, console, ui, settings, unit, observer);
+        result.succeeded = RunRecordedStep(step, action, console, ui, settings);
         result.messages = ui.TakeMessages();
         // An upgrade the stop cut short between members did not fail on its own.
         result.stopped = !result.succeeded && step == Step::Firmware && console.stopBeforeNextMember.load();
@@ -118,6 +165,8 @@ UnitRecord RunUnit(const UnitPlan& unit, const UnitSettings& settings, LineObser
         record.outcome = UnitOutcome::Stopped;
     else
         record.outcome = UnitOutcome::Succeeded;
+    // Not every step ran: the journal must not call the unit done.
+    if (record.outcome != UnitOutcome::Succeeded) action.MarkFailed();
     if (!console.workFolder.empty()) {
         std::error_code error;
         std::filesystem::remove_all(console.workFolder, error);

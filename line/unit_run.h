@@ -10,6 +10,15 @@
 
 namespace tarnwell::line {
 
+// Where the units are recorded, as the console records its actions: one unit
+// attempt each, a row per step, the MAC reserved before its block goes out.
+struct UnitJournal {
+    bool enabled = false;
+    std::string location; // a SQLite path or a postgresql:// connection string
+    std::string station;  // "" for the host name
+    std::string poolFirst, poolLast;
+};
+
 struct UnitSettings {
     JobSteps steps;
     ChannelLimits channelLimits;
@@ -19,6 +28,7 @@ struct UnitSettings {
     // Each unit's work files go to a folder of its own below this one; empty:
     // below the user's work folder.
     std::string workRoot;
+    UnitJournal journal;
 };
 
 // Runs every step unless `stop` is set before it starts; a running upgrade is

@@ -123,26 +123,24 @@ bool UpgradeHandshake(OperatorConsole& console, const std::string& address) {
                           {"升级协议版本不合", "UpdateTool's protocol version not applicable!"});
 }
 
+} // namespace
+
 // The package's digest goes into the unit before any of it is sent.
-void RunRecordedUpgrade(OperatorConsole& console, const std::shared_ptr<JournalUnit>& unit, const std::string& path,
-                        const std::string& address) {
-    if (!unit) {
-        console.UpgradeFirmware(path, address);
-        return;
-    }
+bool OperatorConsole::UpgradeFirmwareRecorded(const std::shared_ptr<JournalUnit>& unit, const std::string& path,
+                                              const std::string& address) {
+    if (!unit) return UpgradeFirmware(path, address);
     StepRecorder step(unit, "UpgradeFirmware");
     try {
         unit->Records().SetUnitPackage(unit->Id(), path, Sha256OfFile(path).value_or(""));
     } catch (const JournalError& error) {
         unit->MarkFailed();
-        console.ShowBilingualMessage(JournalFaultMessage(error));
-        console.busyWorker = false;
-        return;
+        ShowBilingualMessage(JournalFaultMessage(error));
+        busyWorker = false;
+        return false;
     }
-    step.Finish(console.UpgradeFirmware(path, address), console);
+    const bool upgraded = UpgradeFirmware(path, address);
+    return step.Finish(upgraded, *this) && upgraded;
 }
-
-} // namespace
 
 void OperatorConsole::StartFirmwareUpgrade() {
     PullFields();
@@ -175,7 +173,7 @@ void OperatorConsole::StartFirmwareUpgrade() {
         }
         firmwareWorker = std::thread([this, path = biosFilePath, address = deviceAddressText, unit] {
             try {
-                RunRecordedUpgrade(*this, unit, path, address);
+                UpgradeFirmwareRecorded(unit, path, address);
             } catch (...) {
                 // Out of memory for a message text: still free the console.
                 busyWorker = false;

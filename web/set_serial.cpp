@@ -4,32 +4,44 @@
 
 namespace tarnwell {
 
-void OperatorConsole::OnSetSerial() {
-    PullFields();
-    ReadDeviceAddress();
-    if (serialText.empty()) return;
+int OperatorConsole::SetSerial() {
     SerialRefusal refusal = CheckSerialText(serialText, deviceAddressText);
     if (refusal != SerialRefusal::None) {
         ShowBilingualMessage(SerialRefusalMessage(refusal));
-        return;
+        return 0;
     }
-    PurgeArpEntry();
-
     switch (SendSerial(deviceAddressText, webPortText, serialText, httpLimits)) {
     case SerialOutcome::Refused: // checked above; kept for completeness of the switch
-        return;
+        return 0;
     case SerialOutcome::ConnectFailed:
         ShowBilingualMessage(SerialConnectFailedMessage());
-        return;
+        return 0;
     case SerialOutcome::SetFailed:
         ShowBilingualMessage(SerialSetFailedMessage());
-        return;
+        return 0;
     case SerialOutcome::Succeeded:
         break;
     }
     // Both texts are fixed whatever the interface language.
+    StepRecorder::NoteMessage({"设置成功", "Set Success!"});
     ui_.ShowCaptionedMessage("Set Success!", "设置成功");
-    if (ui_.AskYesNo("Whether to Reboot?")) RebootDevice();
+    return 1;
+}
+
+void OperatorConsole::OnSetSerial() {
+    PullFields();
+    ReadDeviceAddress();
+    if (serialText.empty()) return;
+    // A refused serial never reaches the device: nothing to purge or record.
+    if (CheckSerialText(serialText, deviceAddressText) != SerialRefusal::None) {
+        SetSerial();
+        return;
+    }
+    PurgeArpEntry();
+    RecordedAction action(*this);
+    int set = 0;
+    if (action.Step("SetSerial", [&] { return set = SetSerial(); }) && set != 0 && ui_.AskYesNo("Whether to Reboot?"))
+        action.Step("RebootDevice", [&] { return RebootDevice(), 1; });
 }
 
 } // namespace tarnwell

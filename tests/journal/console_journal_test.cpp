@@ -7,6 +7,7 @@
 #include "journal/journal_command.h"
 #include "journal/mac_number.h"
 #include "protocol/command_block.h"
+#include "sim/web_cgi_server.h"
 #include "support/console_fixture.h"
 #include "support/memory_settings_store.h"
 
@@ -170,6 +171,38 @@ TEST_F(ConsoleJournalTest, UpdateAllIsOneUnitWithAStepPerItemAndTheirMessages) {
     EXPECT_EQ(steps[0].messages.at(0).english, "Connect Failed!");
     EXPECT_EQ(journal->LookupMac(0x0200000000FFull)->state, MacState::Failed);
     EXPECT_EQ(SavedMac(), "02:00:00:00:00:FF");
+}
+
+TEST_F(ConsoleJournalTest, SetSerialIsAStepWithItsSuccessAndTheRebootAfterIt) {
+    Start();
+    sim::WebCgiServer web;
+    ASSERT_TRUE(web.Start(device->Address(), 0));
+    ui.controls.serialText = "SN-0042";
+    ui.controls.webPortText = std::to_string(web.Port());
+    ui.answers.push_back(true);
+    console.OnSetSerial();
+    ASSERT_TRUE(device->WaitUntilIdle());
+    EXPECT_EQ(device->RebootCount(), 1);
+
+    auto journal = Records();
+    auto units = journal->Units("");
+    ASSERT_EQ(units.size(), 1u);
+    EXPECT_EQ(units[0].serial, "SN-0042");
+    EXPECT_EQ(units[0].outcome, kOutcomeOk);
+    auto steps = journal->Steps(units[0].id);
+    ASSERT_EQ(steps.size(), 2u);
+    EXPECT_EQ(steps[0].step, "SetSerial");
+    EXPECT_EQ(steps[0].result, kOutcomeOk);
+    ASSERT_EQ(steps[0].messages.size(), 1u);
+    EXPECT_EQ(steps[0].messages[0].chinese, "设置成功");
+    EXPECT_EQ(steps[1].step, "RebootDevice");
+
+    web.Stop(); // nobody answers now: a failed step
+    console.OnSetSerial();
+    units = journal->Units("");
+    ASSERT_EQ(units.size(), 2u);
+    EXPECT_EQ(units[1].outcome, kOutcomeFailed);
+    EXPECT_EQ(journal->Steps(units[1].id).at(0).result, kOutcomeFailed);
 }
 
 TEST(ConsoleJournalPostgresTest, LostServerStopsTheActionAndAReturningOneIsUsedAgain) {

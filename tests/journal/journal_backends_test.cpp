@@ -76,6 +76,42 @@ TEST_P(JournalBackendTest, StepsKeepBothTextsAndTheExportQuotesForSpreadsheets) 
     EXPECT_NE(text.find(",\"SN \"\"7\"\", batch\r\n2\","), std::string::npos);
     EXPECT_NE(text.find(",/fw/a.tar,ab,failed\r\n"), std::string::npos);
     EXPECT_TRUE(journal->Units("2999-01-01").empty());
+
+    // Every row is one unit: split outside quotes, each has the header's ten fields.
+    const int64_t formula = journal->BeginUnit({"=cmd|' /C calc'!A0", "127.0.0.3", "+SUM(A1)", "", ""});
+    journal->FinishUnit(formula, kOutcomeOk);
+    csv.str("");
+    WriteUnitsCsv(csv, journal->Units(""));
+    std::vector<std::vector<std::string>> rows{{}};
+    std::string field;
+    bool quoted = false;
+    const std::string all = csv.str().substr(3);
+    for (size_t i = 0; i < all.size(); ++i) {
+        const char c = all[i];
+        if (quoted) {
+            if (c == '"' && i + 1 < all.size() && all[i + 1] == '"') field += all[++i];
+            else if (c == '"') quoted = false;
+            else field += c;
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == ',') {
+            rows.back().push_back(std::move(field));
+            field.clear();
+        } else if (c == '\r' && i + 1 < all.size() && all[i + 1] == '\n') {
+            rows.back().push_back(std::move(field));
+            field.clear();
+            rows.emplace_back();
+            ++i;
+        } else {
+            field += c;
+        }
+    }
+    rows.pop_back(); // after the last CRLF
+    ASSERT_EQ(rows.size(), 3u);
+    for (const auto& row : rows) EXPECT_EQ(row.size(), 10u);
+    EXPECT_EQ(rows[1][5], "SN \"7\", batch\r\n2");
+    EXPECT_EQ(rows[2][1], "'=cmd|' /C calc'!A0");
+    EXPECT_EQ(rows[2][5], "'+SUM(A1)");
     EXPECT_EQ(journal->SchemaVersion(), 2);
 }
 

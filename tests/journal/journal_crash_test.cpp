@@ -1,6 +1,6 @@
-// A console killed at random moments while it writes MAC addresses to a
-// device: afterwards no address reached the device twice, and every address
-// that reached it is in the journal.
+// The line runner killed at random moments while it writes MAC addresses to
+// eight devices: afterwards no address reached two units (or one twice), and
+// every address that reached a unit is in the journal, written to that unit.
 #include "journal_test_support.h"
 
 #include "journal/mac_number.h"
@@ -10,6 +10,7 @@
 #include <chrono>
 #include <csignal>
 #include <map>
+#include <optional>
 #include <random>
 #include <thread>
 
@@ -18,60 +19,91 @@ namespace {
 
 using JournalCrashTest = JournalBackendTest;
 
-TEST_P(JournalCrashTest, KilledConsoleNeverWritesAMacTwice) {
-    Open(); // the schema exists before the first kill
-    auto device = StartDevice();
-    const std::string settings = folder.File("settings");
-    WriteFileBytes(settings, "UpgradeMacAddr=02:00:00:00:10:00\n");
+constexpr uint64_t kFirstMac = 0x020000001000ull;
+
+// Where a line engineer carries on after a crash: past every address the
+// journal knows of, whatever became of it.
+uint64_t NextFreeMac(Journal& journal) {
+    uint64_t next = kFirstMac;
+    for (const MacEntry& entry : journal.Macs()) next = std::max(next, entry.mac + 1);
+    return next;
+}
+
+TEST_P(JournalCrashTest, KilledLineRunnerNeverWritesAMacTwice) {
+    auto journal = Open(); // the schema exists before the first kill
+    std::vector<std::unique_ptr<sim::SimulatedDevice>> devices;
+    std::vector<std::string> arguments{"--journal", location, "--station", "crash", "--json", "--mac", ""};
+    const size_t macArgument = arguments.size() - 1;
+    for (int i = 0; i < 8; ++i) {
+        devices.push_back(StartDevice());
+        arguments.push_back(devices.back()->Address());
+    }
+    // The runner's work folders stay in the test's folder.
+    const std::vector<std::string> environment{"XDG_DATA_HOME=" + folder.Path().string()};
+    const std::string output = folder.File("runner.log");
 
     auto completeWrites = [&] {
         int complete = 0;
-        for (const auto& exchange : device->ExchangesWithCode(CmdSetMac)) complete += exchange.complete ? 1 : 0;
+        for (const auto& device : devices)
+            for (const auto& exchange : device->ExchangesWithCode(CmdSetMac)) complete += exchange.complete ? 1 : 0;
         return complete;
     };
+    auto runOnce = [&](std::optional<std::chrono::milliseconds> killAfter) {
+        arguments[macArgument] = FormatMacNumber(NextFreeMac(*journal));
+        pid_t runner = Spawn(BuiltProgram("tarnwell-line"), arguments, environment, output);
+        if (runner <= 0) return -1;
+        if (killAfter) {
+            std::this_thread::sleep_for(*killAfter);
+            ::kill(runner, SIGKILL);
+        }
+        return WaitFor(runner);
+    };
+    // One whole run first: the kills then fall anywhere in a run's time,
+    // whatever the back end's connections cost.
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(runOnce(std::nullopt), 0) << ReadFileBytes(output);
+    const auto wholeRun = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+
     std::mt19937 random(std::random_device{}());
-    std::uniform_int_distribution<int> moment(0, 40);
+    std::uniform_int_distribution<int> moment(1, std::max(2, static_cast<int>(wholeRun.count() * 6 / 5)));
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(200);
-    int kills = 0;
-    while (completeWrites() < 200 && kills < 3000 && std::chrono::steady_clock::now() < deadline) {
-        pid_t console = Spawn(BuiltProgram("journal_crash_driver"), {location, settings, device->Address(), "1000"});
-        ASSERT_GT(console, 0);
-        // The moment counts from the console's first connection, not from the spawn:
-        // on a loaded machine the start alone can outlast any fixed delay.
-        const int before = device->ConnectionCount();
-        const auto started = std::chrono::steady_clock::now();
-        while (device->ConnectionCount() == before && std::chrono::steady_clock::now() - started < std::chrono::seconds(5))
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        std::this_thread::sleep_for(std::chrono::milliseconds(moment(random)));
-        ::kill(console, SIGKILL);
-        const int status = WaitFor(console);
-        ASSERT_TRUE(status == 128 + SIGKILL || status == 0) << "the console ended with " << status;
-        ++kills;
+    int kills = 0, finished = 1;
+    while (completeWrites() < 200 && kills + finished < 3000 && std::chrono::steady_clock::now() < deadline) {
+        const int status = runOnce(std::chrono::milliseconds(moment(random)));
+        // 0: it ended before the kill; 2 would be a refusal or a journal fault.
+        ASSERT_TRUE(status == 128 + SIGKILL || status == 0) << "the runner ended with " << status << "\n"
+                                                            << ReadFileBytes(output);
+        ++(status == 0 ? finished : kills);
     }
-    ASSERT_TRUE(device->WaitUntilIdle());
+    for (const auto& device : devices) ASSERT_TRUE(device->WaitUntilIdle());
     ASSERT_GE(completeWrites(), 200) << "after " << kills << " kills";
 
-    auto journal = Open();
-    std::map<uint64_t, int> received;
-    for (const auto& exchange : device->ExchangesWithCode(CmdSetMac)) {
-        if (!exchange.complete) continue;
-        auto mac = ParseMacNumber(reinterpret_cast<const char*>(exchange.payload.data()));
-        ASSERT_TRUE(mac);
-        ++received[*mac];
-    }
-    for (const auto& [mac, times] : received) {
-        EXPECT_EQ(times, 1) << FormatMacNumber(mac) << " reached the device " << times << " times";
+    std::map<int64_t, std::string> unitAddress;
+    for (const UnitRecord& unit : journal->Units("")) unitAddress[unit.id] = unit.address;
+    std::map<uint64_t, std::vector<std::string>> received; // MAC -> the devices that got it
+    for (const auto& device : devices)
+        for (const auto& exchange : device->ExchangesWithCode(CmdSetMac)) {
+            if (!exchange.complete) continue;
+            auto mac = ParseMacNumber(reinterpret_cast<const char*>(exchange.payload.data()));
+            ASSERT_TRUE(mac);
+            received[*mac].push_back(device->Address());
+        }
+    for (const auto& [mac, where] : received) {
+        EXPECT_EQ(where.size(), 1u) << FormatMacNumber(mac) << " reached " << where.size() << " units";
         auto entry = journal->LookupMac(mac);
-        ASSERT_TRUE(entry) << FormatMacNumber(mac) << " reached the device but is not in the journal";
+        ASSERT_TRUE(entry) << FormatMacNumber(mac) << " reached a unit but is not in the journal";
         // Reserved: killed between the send and the mark; still blocked.
         EXPECT_TRUE(entry->state == MacState::Written || entry->state == MacState::Reserved)
             << FormatMacNumber(mac) << " is " << MacStateName(entry->state);
+        EXPECT_EQ(unitAddress[entry->unit], where[0]) << FormatMacNumber(mac) << " is journalled to another unit";
     }
     for (const auto& entry : journal->Macs()) {
         if (entry.state != MacState::Written) continue;
         EXPECT_EQ(received.count(entry.mac), 1u) << FormatMacNumber(entry.mac) << " written but never sent";
     }
-    std::printf("%d kills, %zu addresses written, %zu in the journal\n", kills, received.size(), journal->Macs().size());
+    std::printf("whole run %lld ms; %d kills, %d runs to the end, %zu addresses written, %zu in the journal\n",
+                static_cast<long long>(wholeRun.count()), kills, finished,
+                received.size(), journal->Macs().size());
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, JournalCrashTest, ::testing::Values(Backend::Sqlite, Backend::Postgres), BackendName);

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <spawn.h>
 
@@ -43,16 +44,31 @@ inline std::string BackendName(const ::testing::TestParamInfo<Backend>& info) {
     return info.param == Backend::Sqlite ? "Sqlite" : "Postgres";
 }
 
-// Starts a program of the build; its process id.
-inline pid_t Spawn(const std::string& program, const std::vector<std::string>& arguments) {
+// Starts a program of the build; its process id. `environment` entries
+// ("NAME=value") come on top of this process's own; `output`, when given,
+// takes the program's standard output and error.
+inline pid_t Spawn(const std::string& program, const std::vector<std::string>& arguments,
+                   const std::vector<std::string>& environment = {}, const std::string& output = {}) {
     std::vector<std::string> all{program};
     all.insert(all.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     for (auto& argument : all) argv.push_back(argument.data());
     argv.push_back(nullptr);
+    std::vector<std::string> variables(environment);
+    std::vector<char*> envp;
+    for (auto& variable : variables) envp.push_back(variable.data());
+    for (char** inherited = environ; *inherited != nullptr; ++inherited) envp.push_back(*inherited);
+    envp.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (!output.empty()) {
+        posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    }
     pid_t pid = -1;
-    if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return -1;
-    return pid;
+    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    return spawned == 0 ? pid : -1;
 }
 
 inline int WaitFor(pid_t pid) {

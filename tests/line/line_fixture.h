@@ -39,6 +39,7 @@ protected:
         settings.units.channelLimits.reply = std::chrono::milliseconds(3000);
         settings.units.httpLimits = {Milliseconds{2000}, Milliseconds{2000}, Milliseconds{2000}};
         settings.units.workRoot = work.File("units");
+        settings.units.journal.location = work.File("journal.sqlite3");
     }
 
     // `count` devices, each with a web CGI on one shared port (their addresses differ).
