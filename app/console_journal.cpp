@@ -2,8 +2,7 @@
 
 #include "app/operator_console.h"
 #include "journal/mac_number.h"
-
-#include <unistd.h>
+#include "platform/host_name.h"
 
 namespace tarnwell {
 namespace {
@@ -20,6 +19,7 @@ BilingualText FaultReason(JournalFault fault) {
     case JournalFault::Locked: return {"制造日志被另一程序锁定", "another program holds the journal locked"};
     case JournalFault::ReadOnly: return {"制造日志不可写", "the journal cannot be written"};
     case JournalFault::ConnectionLost: return {"与日志数据库的连接已断开", "the connection to the journal database was lost"};
+    case JournalFault::NotBuiltIn: return {"此版本不含制造日志数据库", "this build has no journal databases"};
     case JournalFault::Failed: break;
     }
     return {"制造日志操作失败", "a journal operation failed"};
@@ -54,9 +54,8 @@ Journal& ConsoleJournal::Open() {
 
 std::string ConsoleJournal::StationName() const {
     if (!station.empty()) return station;
-    char host[256] = {};
-    if (gethostname(host, sizeof host - 1) != 0 || host[0] == 0) return "console";
-    return host;
+    const std::string host = HostName();
+    return host.empty() ? "console" : host;
 }
 
 MacPool ConsoleJournal::Pool() const {

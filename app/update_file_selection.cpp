@@ -3,12 +3,10 @@
 #include "app/operator_console.h"
 #include "app/ui_translator.h"
 #include "app/update_file_check.h"
+#include "platform/read_only_file.h"
 
 #include <algorithm>
 #include <functional>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace tarnwell {
 
@@ -31,44 +29,17 @@ std::string OpenFailureText(const std::string& action, const std::string& path, 
            translator.TranslateText(outcome);
 }
 
-// Opens a file for reading; a folder, a pipe or a device counts as a file that
-// cannot be opened. Never blocks: a named pipe would wait for a writer.
-int OpenRegularFile(const std::string& path) {
-    struct stat kind {};
-    if (::stat(path.c_str(), &kind) != 0 || !S_ISREG(kind.st_mode)) return -1;
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return -1;
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
-// Reads up to `length` bytes from the start of the file; the count read.
-size_t ReadHead(int fd, uint8_t* buffer, size_t length) {
-    size_t got = 0;
-    while (got < length) {
-        ssize_t n = ::pread(fd, buffer + got, length - got, static_cast<off_t>(got));
-        if (n <= 0) break;
-        got += static_cast<size_t>(n);
-    }
-    return got;
-}
-
 } // namespace
 
 int OperatorConsole::ValidateUpdateFile(const std::string& path, int kind) {
     PullFields();
-    int fd = OpenRegularFile(path);
-    if (fd < 0) {
+    ReadOnlyFile file;
+    if (!file.Open(path)) {
         ShowBilingualMessage(OpenFailureText("打开文件", path, "失败"), OpenFailureText("Open file", path, "failed"));
         return 0;
     }
     uint8_t head[kUpdateFileHeadLength] = {};
-    size_t length = ReadHead(fd, head, sizeof head);
-    ::close(fd);
+    const size_t length = file.ReadAt(0, head, sizeof head);
     return AcceptsUpdateFileHead(kind, head, length);
 }
 

@@ -1,10 +1,9 @@
 #include "app/version_record.h"
 
 #include "app/operator_console.h"
+#include "platform/shared_library.h"
 
-#include <climits>
 #include <cstdio>
-#include <unistd.h>
 
 namespace tarnwell {
 
@@ -19,17 +18,14 @@ VersionRecord CompiledInRecord() {
     return record;
 }
 
-std::string OwnExecutablePath() {
-    char path[200] = {};
-    ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    return length > 0 ? std::string(path, static_cast<size_t>(length)) : std::string();
-}
+// The program asks for its own path in a buffer of 200 bytes.
+std::string OwnPathAsAsked() { return OwnExecutablePath().substr(0, 199); }
 
 } // namespace
 
 size_t VersionRecordSize(const std::string& executablePath) {
     // The record is linked into this program; other files have none.
-    if (executablePath.empty() || executablePath != OwnExecutablePath()) return 0;
+    if (executablePath.empty() || executablePath != OwnPathAsAsked()) return 0;
     VersionRecord record = CompiledInRecord();
     size_t size = record.translations.size() * 4;
     for (const auto& [key, value] : record.strings) size += key.size() + value.size() + 2;
@@ -58,6 +54,6 @@ std::string FileVersionTextOf(const std::string& executablePath) {
     return result;
 }
 
-std::string OperatorConsole::GetFileVersionText() { return FileVersionTextOf(OwnExecutablePath()); }
+std::string OperatorConsole::GetFileVersionText() { return FileVersionTextOf(OwnPathAsAsked()); }
 
 } // namespace tarnwell

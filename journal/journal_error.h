@@ -6,7 +6,7 @@
 
 namespace tarnwell {
 
-enum class JournalFault { CannotOpen, Corrupt, NewerSchema, DiskFull, Locked, ReadOnly, ConnectionLost, Failed };
+enum class JournalFault { CannotOpen, Corrupt, NewerSchema, DiskFull, Locked, ReadOnly, ConnectionLost, NotBuiltIn, Failed };
 
 class JournalError : public std::runtime_error {
 public:

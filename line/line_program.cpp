@@ -5,8 +5,8 @@
 #include "journal/journal.h"
 #include "line/line_journal.h"
 #include "line/progress_board.h"
-#include "line/stop_signal.h"
-#include "line/terminal.h"
+#include "platform/stop_request.h"
+#include "platform/terminal.h"
 #include "net/device_search_library.h"
 
 #include <chrono>

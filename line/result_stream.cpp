@@ -1,13 +1,6 @@
 #include "line/result_stream.h"
 
-#ifdef _WIN32
-#include <io.h>
-#define dup _dup
-#define dup2 _dup2
-#define fdopen _fdopen
-#else
 #include <unistd.h>
-#endif
 
 namespace tarnwell::line {
 

@@ -1,6 +1,7 @@
 #include "net/arp_table.h"
 
-#include <arpa/inet.h>
+#include "platform/ipv4_text.h"
+
 #include <cstring>
 #include <new>
 
@@ -43,10 +44,8 @@ void PurgeArpEntryFor(const std::string& deviceAddressText, const ArpPlatform& p
     const uint32_t rows = table->RowCount();
     for (uint32_t index = 0; index < rows; ++index) {
         const ArpRow row = table->Row(index);
-        char text[128] = {};
-        in_addr address{};
-        address.s_addr = row.address;
-        ::inet_ntop(AF_INET, &address, text, sizeof text);
+        // The row text buffer of 128 bytes: any dotted address fits.
+        const std::string text = FormatIpv4(row.address);
         if (deviceAddressText == text) {
             platform.deleteIpNetEntry(row);
             break;

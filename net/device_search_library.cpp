@@ -1,6 +1,7 @@
 #include "net/device_search_library.h"
 
-#include <dlfcn.h>
+#include "platform/shared_library.h"
+
 #include <filesystem>
 #include <system_error>
 
@@ -8,25 +9,28 @@ namespace tarnwell {
 namespace {
 
 template <typename Function>
-Function Resolve(void* handle, const char* symbol) {
-    return handle ? reinterpret_cast<Function>(::dlsym(handle, symbol)) : nullptr;
+Function Resolve(const SharedLibrary* library, const char* symbol) {
+    return library ? reinterpret_cast<Function>(library->Entry(symbol)) : nullptr;
+}
+
+std::unique_ptr<SharedLibrary> LoadLibraryAt(const std::string& path) {
+    return path.empty() ? nullptr : std::make_unique<SharedLibrary>(path);
 }
 
 } // namespace
 
 DeviceSearchLibrary::DeviceSearchLibrary(const std::string& path)
-    : handle_(path.empty() ? nullptr : ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)),
-      open_(Resolve<TwSearchOpenFn>(handle_, TW_SEARCH_OPEN_SYMBOL)),
-      close_(Resolve<TwSearchCloseFn>(handle_, TW_SEARCH_CLOSE_SYMBOL)),
-      search_(Resolve<TwSearchDevicesFn>(handle_, TW_SEARCH_DEVICES_SYMBOL)) {
+    : library_(LoadLibraryAt(path)),
+      open_(Resolve<TwSearchOpenFn>(library_.get(), TW_SEARCH_OPEN_SYMBOL)),
+      close_(Resolve<TwSearchCloseFn>(library_.get(), TW_SEARCH_CLOSE_SYMBOL)),
+      search_(Resolve<TwSearchDevicesFn>(library_.get(), TW_SEARCH_DEVICES_SYMBOL)) {
     if (IsLoaded()) return;
-    const char* reason = path.empty() ? "no library path" : ::dlerror();
-    loadError_ = reason ? reason : "an entry is missing";
+    if (!library_) loadError_ = "no library path";
+    else if (!library_->IsLoaded()) loadError_ = library_->LoadError();
+    else loadError_ = "an entry is missing";
 }
 
-DeviceSearchLibrary::~DeviceSearchLibrary() {
-    if (handle_) ::dlclose(handle_);
-}
+DeviceSearchLibrary::~DeviceSearchLibrary() = default;
 
 int DeviceSearchLibrary::Open(int32_t reserved, void* owner) { return open_ ? open_(reserved, owner) : 0; }
 
@@ -59,10 +63,9 @@ std::string DeviceSearchLibraryPathFor(const std::string& programPath) {
 }
 
 std::string DefaultDeviceSearchLibraryPath() {
-    std::error_code error;
-    std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error || program.empty()) return {};
-    return DeviceSearchLibraryPathFor(program.string());
+    const std::string program = OwnExecutablePath();
+    if (program.empty()) return {};
+    return DeviceSearchLibraryPathFor(program);
 }
 
 } // namespace tarnwell

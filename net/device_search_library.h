@@ -4,9 +4,11 @@
 // A library or entry that cannot be found never crashes the caller: a search
 // then reports failure with a byte count of 0. The entries are virtual so that
 // a caller's tests can watch them.
+#include "platform/shared_library.h"
 #include "sdk/device_search_sdk.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace tarnwell {
@@ -31,14 +33,14 @@ public:
     virtual int SearchDevices(char* buffer, int32_t bufferSize, int32_t* byteCount, int32_t limitMs, const char* adapterAddress);
 
 private:
-    void* handle_ = nullptr;
+    std::unique_ptr<SharedLibrary> library_;
     TwSearchOpenFn open_ = nullptr;
     TwSearchCloseFn close_ = nullptr;
     TwSearchDevicesFn search_ = nullptr;
     std::string loadError_;
 };
 
-inline constexpr const char* kDeviceSearchLibraryName = "libtarnwell_devsearch.so";
+inline const std::string kDeviceSearchLibraryName = SharedLibraryFileName("tarnwell_devsearch");
 
 // The package's private folder for the library, relative to the programs'
 // folder (e.g. "../lib/x86_64-linux-gnu/tarnwell"); empty when not packaged.

@@ -1,6 +1,6 @@
 #pragma once
 // Diagnostics meant for a developer with a debugger, never for the operator.
-// Stands in for the Windows debug-string call; here they go to standard error.
+// The debugger output channel on Windows, standard error elsewhere.
 #include <string_view>
 
 namespace tarnwell {

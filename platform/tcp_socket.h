@@ -1,6 +1,10 @@
 #pragma once
 // One IPv4 TCP socket with an owner. Everything the rest of the program knows
-// about the socket API goes through here, so a Winsock build swaps this file only.
+// about stream sockets goes through here; platform/posix and platform/windows
+// each implement it.
+#include "platform/ipv4_text.h"
+#include "platform/socket_handle.h"
+
 #include <atomic>
 #include <chrono>
 #include <cstddef>
@@ -10,15 +14,13 @@
 
 namespace tarnwell {
 
-using Milliseconds = std::chrono::milliseconds;
-
 // A Windows connect gives up after about 21 s; Linux would wait two minutes.
 inline constexpr Milliseconds kDefaultConnectLimit{21000};
 
 class TcpSocket {
 public:
     TcpSocket() = default;
-    explicit TcpSocket(int descriptor) : fd_(descriptor) {}
+    explicit TcpSocket(SocketHandle handle) : fd_(handle) {}
     ~TcpSocket();
     TcpSocket(TcpSocket&& other) noexcept;
     TcpSocket& operator=(TcpSocket&& other) noexcept;
@@ -28,8 +30,8 @@ public:
     // socket(AF_INET, SOCK_STREAM, 0); an invalid socket when that fails.
     static TcpSocket Create();
 
-    bool IsValid() const { return fd_ >= 0; }
-    int Descriptor() const { return fd_; }
+    bool IsValid() const { return fd_ != kInvalidSocket; }
+    SocketHandle Descriptor() const { return fd_; }
 
     // Blocking connect to a dotted-decimal address (inet_addr rules) and port,
     // given up after `limit`. 0.0.0.0 is refused as Winsock refuses it.
@@ -69,12 +71,9 @@ public:
     void Abort();
 
 private:
-    int fd_ = -1;
+    SocketHandle fd_ = kInvalidSocket;
     std::atomic<uint64_t>* sentCounter_ = nullptr;
     Milliseconds receiveLimit_{0};
 };
-
-// inet_addr: the 32-bit address in network order, false when the text is not an address.
-bool ParseIpv4(const std::string& text, uint32_t& networkOrder);
 
 } // namespace tarnwell

@@ -2,6 +2,7 @@
 // A member's bytes read straight from the package file at the offset the
 // package check found. The file may have changed since the check, so the
 // read reports exactly what went wrong instead of handing back a short buffer.
+#include "platform/large_buffer.h"
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -27,7 +28,7 @@ public:
 
 private:
     struct Free {
-        void operator()(uint8_t* bytes) const { std::free(bytes); }
+        void operator()(uint8_t* bytes) const { FreeLargeBuffer(bytes); }
     };
     std::unique_ptr<uint8_t, Free> bytes_;
     size_t size_ = 0;

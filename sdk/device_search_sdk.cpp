@@ -1,24 +1,23 @@
 #include "sdk/device_search_sdk.h"
 
+#include "platform/ipv4_text.h"
+#include "platform/socket_wait.h"
+#include "platform/udp_socket.h"
 #include "sdk/device_search_protocol.h"
 #include "sdk/subnet_broadcast.h"
 
 #include <algorithm>
-#include <arpa/inet.h>
-#include <cerrno>
 #include <cstring>
 #include <chrono>
 #include <cstdlib>
-#include <poll.h>
 #include <random>
 #include <set>
 #include <string>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
 
 using namespace tarnwell::devsearch;
+using tarnwell::UdpSocket;
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
@@ -30,38 +29,12 @@ uint16_t DiscoveryPort() {
     return (end != text && *end == '\0' && port > 0 && port < 65536) ? static_cast<uint16_t>(port) : kDiscoveryPort;
 }
 
-class UdpSocket {
-public:
-    UdpSocket() : fd_(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0)) {}
-    ~UdpSocket() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    UdpSocket(const UdpSocket&) = delete;
-    UdpSocket& operator=(const UdpSocket&) = delete;
-    int fd() const { return fd_; }
-
-private:
-    int fd_;
-};
-
-sockaddr_in Endpoint(uint32_t address, uint16_t port) {
-    sockaddr_in endpoint{};
-    endpoint.sin_family = AF_INET;
-    endpoint.sin_addr.s_addr = address;
-    endpoint.sin_port = htons(port);
-    return endpoint;
-}
-
 // Bound to the adapter's own address so that the probe leaves by that adapter
 // and the answers come back to it.
-bool PrepareSocket(const UdpSocket& socket, uint32_t localAddress) {
-    int on = 1;
-    int receiveBuffer = 1 << 20; // a crowd of devices answers at once
-    sockaddr_in local = Endpoint(localAddress, 0);
-    if (socket.fd() < 0) return false;
-    ::setsockopt(socket.fd(), SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer); // a smaller one still works
-    return ::setsockopt(socket.fd(), SOL_SOCKET, SO_BROADCAST, &on, sizeof on) == 0 &&
-           ::bind(socket.fd(), reinterpret_cast<const sockaddr*>(&local), sizeof local) == 0;
+bool PrepareSocket(UdpSocket& socket, uint32_t localAddress) {
+    if (!socket.Open()) return false;
+    socket.RequestReceiveBuffer(1 << 20); // a crowd of devices answers at once
+    return socket.EnableBroadcast() && socket.Bind({localAddress, 0});
 }
 
 class AnswerCollector {
@@ -90,18 +63,15 @@ private:
     std::set<std::string> seen_;
 };
 
-void Collect(const UdpSocket& socket, AnswerCollector& answers, milliseconds limit) {
+void Collect(UdpSocket& socket, AnswerCollector& answers, milliseconds limit) {
     const Clock::time_point deadline = Clock::now() + limit;
     Clock::time_point end = deadline;
     while (!answers.Full()) {
         auto wait = std::chrono::duration_cast<milliseconds>(end - Clock::now());
         if (wait.count() < 0) break;
-        pollfd ready{socket.fd(), POLLIN, 0};
-        int polled = ::poll(&ready, 1, static_cast<int>(wait.count()) + 1);
-        if (polled < 0 && errno == EINTR) continue;
-        if (polled <= 0) break;
+        if (!tarnwell::WaitForSocket(socket.Handle(), false, wait + milliseconds(1))) break;
         uint8_t datagram[kAnswerSize + 1];
-        ssize_t length = ::recv(socket.fd(), datagram, sizeof datagram, 0);
+        const long length = socket.Receive(datagram, sizeof datagram);
         if (length < 0) continue;
         if (answers.Take(datagram, static_cast<size_t>(length))) {
             end = std::min(deadline, Clock::now() + milliseconds(TW_SEARCH_QUIET_MS));
@@ -127,17 +97,16 @@ int TW_SEARCH_CALL TwSearchDevices(char* buffer, int32_t bufferSize, int32_t* by
     if (byteCount == nullptr) return 0;
     *byteCount = 0;
     if (buffer == nullptr || bufferSize < 0 || limitMs < 0 || adapterAddress == nullptr) return 0;
-    in_addr local{};
-    if (::inet_pton(AF_INET, adapterAddress, &local) != 1) return 0;
-    std::optional<uint32_t> broadcast = SubnetBroadcastOf(local.s_addr);
+    uint32_t local = 0;
+    if (!tarnwell::ParseDottedIpv4(adapterAddress, local)) return 0;
+    std::optional<uint32_t> broadcast = SubnetBroadcastOf(local);
     if (!broadcast) return 0;
 
     UdpSocket socket;
-    if (!PrepareSocket(socket, local.s_addr)) return 0;
+    if (!PrepareSocket(socket, local)) return 0;
     uint32_t searchId = NewSearchId();
     auto probe = EncodeProbe(searchId);
-    sockaddr_in target = Endpoint(*broadcast, DiscoveryPort());
-    if (::sendto(socket.fd(), probe.data(), probe.size(), 0, reinterpret_cast<const sockaddr*>(&target), sizeof target) < 0) return 0;
+    if (socket.SendTo(probe.data(), probe.size(), {*broadcast, DiscoveryPort()}) < 0) return 0;
 
     AnswerCollector answers(buffer, bufferSize, searchId);
     Collect(socket, answers, milliseconds(limitMs));

@@ -1,23 +1,22 @@
 #include "sdk/subnet_broadcast.h"
 
-#include <ifaddrs.h>
-#include <netinet/in.h>
+#include "platform/ipv4_text.h"
 
 namespace tarnwell::devsearch {
 
-std::optional<uint32_t> SubnetBroadcastOf(uint32_t localAddress) {
-    ifaddrs* list = nullptr;
-    if (::getifaddrs(&list) != 0) return std::nullopt;
-    std::optional<uint32_t> broadcast;
-    for (ifaddrs* item = list; item != nullptr && !broadcast; item = item->ifa_next) {
-        if (item->ifa_addr == nullptr || item->ifa_netmask == nullptr || item->ifa_addr->sa_family != AF_INET) continue;
-        uint32_t address = reinterpret_cast<const sockaddr_in*>(item->ifa_addr)->sin_addr.s_addr;
-        uint32_t mask = reinterpret_cast<const sockaddr_in*>(item->ifa_netmask)->sin_addr.s_addr;
-        // Computed rather than taken from ifa_broadaddr: loopback has none.
-        if (address == localAddress) broadcast = address | ~mask;
+std::optional<uint32_t> SubnetBroadcastIn(const std::vector<InterfaceAddress>& adapters, uint32_t localAddress) {
+    // Computed rather than asked for: loopback has no broadcast address of its own.
+    for (const InterfaceAddress& adapter : adapters) {
+        if (adapter.address == localAddress) return adapter.address | ~adapter.mask;
     }
-    ::freeifaddrs(list);
-    return broadcast;
+    // Only the loopback host address itself: another 127.x that no adapter
+    // holds would send from an address the answers cannot come back to.
+    if (localAddress == NetworkOrder(0x7f000001)) return NetworkOrder(0x7fffffff);
+    return std::nullopt;
+}
+
+std::optional<uint32_t> SubnetBroadcastOf(uint32_t localAddress) {
+    return SubnetBroadcastIn(ReadInterfaceAddresses(), localAddress);
 }
 
 } // namespace tarnwell::devsearch

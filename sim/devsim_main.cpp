@@ -1,27 +1,21 @@
 // tarnwell-devsim: simulated devices on loopback for trying the console, line
 // set-ups and packages without hardware. Runs until interrupted.
+#include "platform/stop_request.h"
 #include "sim/devsim_options.h"
 #include "sim/discovery_responder.h"
 #include "sim/simulated_device.h"
 #include "sim/web_cgi_server.h"
 
-#include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <memory>
 #include <mutex>
-#include <pthread.h>
 
 using namespace tarnwell::sim;
 
 int main(int argc, char** argv) {
-    // Every thread started below inherits the blocked signals, so the stop
-    // request reaches the sigwait at the end and nothing else.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    // Caught before any device starts, so an early Ctrl-C still stops them in order.
+    tarnwell::CatchStopRequests(tarnwell::StopSources::InterruptAndTerminate);
 
     for (int i = 1; i < argc; ++i) {
         if (std::string(argv[i]) == "--help") {
@@ -92,8 +86,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "tarnwell-devsim: %d device(s) from %s, command port %u%s\n", options->count,
                  options->firstAddress.c_str(), options->profile.port,
                  options->webPort ? (", web port " + std::to_string(options->webPort)).c_str() : "");
-    int received = 0;
-    sigwait(&stopSignals, &received);
+    tarnwell::WaitForStopRequest();
     responder.Stop();
     for (auto& device : devices) device->Stop();
     for (auto& web : webServers) web->Stop();

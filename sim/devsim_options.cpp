@@ -2,7 +2,6 @@
 
 #include "platform/tcp_socket.h"
 
-#include <arpa/inet.h>
 #include <cctype>
 #include <charconv>
 #include <fstream>
@@ -72,11 +71,9 @@ bool EndsWith(const std::string& text, const std::string& tail, std::string& hea
 std::string NthAddress(const std::string& first, int index) {
     uint32_t host = 0;
     if (!ParseIpv4(first, host)) return {};
-    uint64_t value = static_cast<uint64_t>(ntohl(host)) + static_cast<uint64_t>(index);
+    uint64_t value = static_cast<uint64_t>(HostOrder(host)) + static_cast<uint64_t>(index);
     if (value > 0x7FFFFFFEu) return {};
-    in_addr address{htonl(static_cast<uint32_t>(value))};
-    char text[INET_ADDRSTRLEN];
-    return ::inet_ntop(AF_INET, &address, text, sizeof text) ? text : std::string();
+    return FormatIpv4(NetworkOrder(static_cast<uint32_t>(value)));
 }
 
 std::optional<uint64_t> ParseLinkRate(const std::string& text) {
@@ -192,7 +189,7 @@ std::optional<DevsimOptions> ParseDevsimOptions(int argc, const char* const argv
         if (option == "--listen") {
             std::string address = value();
             uint32_t host = 0;
-            if (!ParseIpv4(address, host) || (ntohl(host) >> 24) != 127 || address.find_first_not_of("0123456789.") != std::string::npos)
+            if (!ParseIpv4(address, host) || (HostOrder(host) >> 24) != 127 || address.find_first_not_of("0123456789.") != std::string::npos)
                 return fail("takes a loopback address (127.x.y.z), not \"" + address + "\"");
             options.firstAddress = address;
         } else if (option == "--count") {

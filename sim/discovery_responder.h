@@ -2,6 +2,8 @@
 // Answers discovery probes for a set of simulated devices, on loopback only:
 // it listens on 127.255.255.255 and answers each probe from a loopback source
 // with one answer per device, each sent from that device's own 127.x address.
+#include "platform/socket_waker.h"
+#include "platform/udp_socket.h"
 #include "sdk/device_search_protocol.h"
 
 #include <atomic>
@@ -12,8 +14,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-struct sockaddr_in;
 
 namespace tarnwell::sim {
 
@@ -48,10 +48,10 @@ private:
     struct Device;
     static bool OpenDevices(const std::vector<DiscoverableDevice>& devices, std::vector<std::unique_ptr<Device>>& opened);
     void Serve();
-    void Answer(const uint8_t* probe, size_t length, const sockaddr_in& source);
+    void Answer(const uint8_t* probe, size_t length, UdpEndpoint source);
 
-    int listener_ = -1;
-    int wake_ = -1;
+    UdpSocket listener_;
+    SocketWaker waker_;
     uint16_t port_ = 0;
     std::mutex devicesLock_;
     std::vector<std::unique_ptr<Device>> devices_;

@@ -1,6 +1,7 @@
 #pragma once
 // The simulator's listening sockets: one TCP port on a 127.0.0.0/8 address,
-// with a full backlog. Every listening socket call of the simulator is here.
+// with a full backlog.
+#include "platform/tcp_listener.h"
 #include "platform/tcp_socket.h"
 
 #include <cstdint>
@@ -10,29 +11,22 @@ namespace tarnwell::sim {
 
 class LoopbackListener {
 public:
-    LoopbackListener() = default;
-    ~LoopbackListener();
-    LoopbackListener(LoopbackListener&& other) noexcept;
-    LoopbackListener& operator=(LoopbackListener&& other) noexcept;
-    LoopbackListener(const LoopbackListener&) = delete;
-    LoopbackListener& operator=(const LoopbackListener&) = delete;
-
     // False for an address outside loopback or a port that cannot be bound.
     // Port 0 lets the system choose; Port() tells which.
     bool Listen(const std::string& address, uint16_t port);
-    bool IsOpen() const { return fd_ >= 0; }
-    int Descriptor() const { return fd_; }
-    uint16_t Port() const { return port_; }
+    bool IsOpen() const { return listener_.IsOpen(); }
+    SocketHandle Descriptor() const { return listener_.Handle(); }
+    uint16_t Port() const { return listener_.Port(); }
     // A waiting connection, or an invalid socket when none waits.
-    TcpSocket Accept();
-    // Connects are refused from now on; the descriptor stays valid for a
-    // thread that may still be polling it, until Close.
-    void Shutdown();
-    void Close();
+    TcpSocket Accept() { return listener_.Accept(); }
+    // Connects are refused from now on (on POSIX; Windows refuses only once
+    // the listener is closed); the handle stays valid for a thread that may
+    // still be waiting on it, until Close.
+    void Shutdown() { listener_.StopAccepting(); }
+    void Close() { listener_.Close(); }
 
 private:
-    int fd_ = -1;
-    uint16_t port_ = 0;
+    TcpListener listener_;
 };
 
 } // namespace tarnwell::sim

@@ -1,15 +1,13 @@
 #include "sim/simulated_device.h"
 
+#include "platform/socket_wait.h"
 #include "protocol/device_reply.h"
 #include "sim/link_pacer.h"
 #include "sim/test_bitmap.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <fcntl.h>
 #include <nlohmann/json.hpp>
-#include <poll.h>
-#include <unistd.h>
 
 namespace tarnwell::sim {
 
@@ -44,10 +42,7 @@ size_t MeaningfulLength(const std::vector<uint8_t>& reply) {
     return end > 32 ? std::min(reply.size(), end + 1) : 9;
 }
 
-bool Readable(int fd, std::chrono::milliseconds limit) {
-    pollfd entry{fd, POLLIN, 0};
-    return ::poll(&entry, 1, static_cast<int>(limit.count())) > 0;
-}
+bool Readable(SocketHandle handle, std::chrono::milliseconds limit) { return WaitForSocket(handle, false, limit); }
 
 } // namespace
 
@@ -407,11 +402,9 @@ bool SimulatedDevice::OpenListener() { return listener_.Listen(profile_.address,
 
 bool SimulatedDevice::Start() {
     if (running_) return true;
-    if (::pipe2(wakePipe_, O_CLOEXEC | O_NONBLOCK) != 0) return false;
+    if (!waker_.Open()) return false;
     if (!OpenListener()) {
-        ::close(wakePipe_[0]);
-        ::close(wakePipe_[1]);
-        wakePipe_[0] = wakePipe_[1] = -1;
+        waker_.Close();
         return false;
     }
     running_ = true;
@@ -421,8 +414,7 @@ bool SimulatedDevice::Start() {
 
 void SimulatedDevice::Stop() {
     if (!running_.exchange(false)) return;
-    char wake = 1;
-    [[maybe_unused]] ssize_t ignored = ::write(wakePipe_[1], &wake, 1);
+    waker_.Wake();
     acceptThread_.join();
     std::list<std::thread> sessions;
     {
@@ -433,9 +425,7 @@ void SimulatedDevice::Stop() {
     for (auto& session : sessions) session.join();
     listener_.Close();
     retiredListeners_.clear();
-    ::close(wakePipe_[0]);
-    ::close(wakePipe_[1]);
-    wakePipe_[0] = wakePipe_[1] = -1;
+    waker_.Close();
 }
 
 void SimulatedDevice::CloseListenerLocked() {
@@ -446,8 +436,7 @@ void SimulatedDevice::CloseListenerLocked() {
     if (std::this_thread::get_id() == acceptThread_.get_id()) listener_.Close();
     else retiredListeners_.push_back(std::move(listener_));
     listener_ = LoopbackListener();
-    char wake = 1;
-    [[maybe_unused]] ssize_t ignored = ::write(wakePipe_[1], &wake, 1);
+    waker_.Wake();
 }
 
 // Closes the port for the connection after `ordinal`; it opens again a
@@ -503,21 +492,19 @@ void SimulatedDevice::AcceptLoop() {
                 OpenListener();
             }
         }
-        int polled;
+        SocketHandle polled;
         {
             std::lock_guard lock(mutex_);
             retiredListeners_.clear();
             polled = listener_.Descriptor();
         }
-        pollfd entries[2] = {{wakePipe_[0], POLLIN, 0}, {polled, POLLIN, 0}};
-        if (::poll(entries, 2, 50) <= 0) continue;
-        if (entries[0].revents != 0) {
-            char drain[16];
-            while (::read(wakePipe_[0], drain, sizeof drain) > 0) {
-            }
+        SocketWait entries[2] = {{waker_.Handle()}, {polled}};
+        if (WaitForSockets(entries, 2, 50ms) <= 0) continue;
+        if (entries[0].ready) {
+            waker_.Drain();
             continue;
         }
-        if ((entries[1].revents & POLLIN) == 0) continue;
+        if (!entries[1].ready) continue;
         // Accepted under the lock, so WaitUntilIdle never sees a connection
         // that has left the queue but has no session yet.
         std::lock_guard lock(mutex_);

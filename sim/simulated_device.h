@@ -4,6 +4,7 @@
 // request. Used in-process by tests and by the tarnwell-devsim program.
 #include "protocol/command_block.h"
 #include "protocol/sha256.h"
+#include "platform/socket_waker.h"
 #include "sim/loopback_listener.h"
 
 #include <atomic>
@@ -169,7 +170,7 @@ private:
     std::thread acceptThread_;
     LoopbackListener listener_;
     std::vector<LoopbackListener> retiredListeners_; // shut down, to be closed by the accept thread
-    int wakePipe_[2] = {-1, -1};
+    SocketWaker waker_;
     std::chrono::steady_clock::time_point resumeAt_{};
 
     mutable std::mutex mutex_;

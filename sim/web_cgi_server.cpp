@@ -2,9 +2,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <fcntl.h>
-#include <poll.h>
-#include <unistd.h>
+
+#include "platform/socket_wait.h"
 
 namespace tarnwell::sim {
 
@@ -70,7 +69,7 @@ WebCgiServer::~WebCgiServer() { Stop(); }
 
 bool WebCgiServer::Start(const std::string& address, uint16_t port) {
     if (listener_.IsOpen()) return false;
-    if (!listener_.Listen(address, port) || ::pipe2(wakePipe_, O_CLOEXEC) != 0) {
+    if (!listener_.Listen(address, port) || !waker_.Open()) {
         Stop();
         return false;
     }
@@ -81,18 +80,12 @@ bool WebCgiServer::Start(const std::string& address, uint16_t port) {
 
 void WebCgiServer::Stop() {
     if (thread_.joinable()) {
-        char wake = 1;
-        (void)!::write(wakePipe_[1], &wake, 1);
+        waker_.Wake();
         thread_.join();
     }
     held_.clear();
-    auto closeOnce = [](int& fd) {
-        if (fd >= 0) ::close(fd);
-        fd = -1;
-    };
     listener_.Close();
-    closeOnce(wakePipe_[0]);
-    closeOnce(wakePipe_[1]);
+    waker_.Close();
     port_ = 0;
 }
 
@@ -118,10 +111,10 @@ bool WebCgiServer::WaitForConnections(size_t count, Milliseconds limit) const {
 
 void WebCgiServer::Serve() {
     for (;;) {
-        pollfd entries[2] = {{listener_.Descriptor(), POLLIN, 0}, {wakePipe_[0], POLLIN, 0}};
-        if (::poll(entries, 2, -1) < 0) continue;
-        if (entries[1].revents != 0) return;
-        if (entries[0].revents & POLLIN) {
+        SocketWait entries[2] = {{listener_.Descriptor()}, {waker_.Handle()}};
+        if (WaitForSockets(entries, 2, Milliseconds(-1)) < 0) continue;
+        if (entries[1].ready) return;
+        if (entries[0].ready) {
             TcpSocket connection = listener_.Accept();
             if (connection.IsValid()) Handle(std::move(connection));
         }

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/socket_waker.h"
 #include "platform/tcp_socket.h"
 #include "sim/loopback_listener.h"
 
@@ -73,7 +74,7 @@ private:
     void Handle(TcpSocket connection);
 
     LoopbackListener listener_;
-    int wakePipe_[2] = {-1, -1};
+    SocketWaker waker_;
     uint16_t port_ = 0;
     std::thread thread_;
 

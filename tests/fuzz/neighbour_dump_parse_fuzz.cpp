@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/neighbour_table.h"
+#include "platform/posix/neighbour_table.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     uint32_t sequence = 0;

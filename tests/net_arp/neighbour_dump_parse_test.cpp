@@ -1,4 +1,4 @@
-#include "platform/neighbour_table.h"
+#include "platform/posix/neighbour_table.h"
 
 #include <arpa/inet.h>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The purge against the kernel's real neighbour cache, inside a network
 // namespace of the test's own so that nothing on the host is touched and no
 // packet leaves it.
-#include "platform/neighbour_table.h"
+#include "platform/posix/neighbour_table.h"
 
 #include <algorithm>
 #include <arpa/inet.h>

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "net/arp_table.h"
-#include "platform/neighbour_table.h"
+#include "platform/posix/neighbour_table.h"
 
 namespace tarnwell {
 

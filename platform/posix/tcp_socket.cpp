@@ -1,5 +1,7 @@
 #include "platform/tcp_socket.h"
 
+#include "platform/socket_wait.h"
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <fcntl.h>
@@ -13,17 +15,7 @@ namespace tarnwell {
 
 namespace {
 
-bool WaitFor(int fd, short events, Milliseconds limit) {
-    pollfd entry{fd, events, 0};
-    for (;;) {
-        int ready = ::poll(&entry, 1, static_cast<int>(limit.count()));
-        if (ready < 0 && errno == EINTR) continue;
-        if (ready <= 0) return false;
-        return (entry.revents & (events | POLLERR | POLLHUP)) != 0;
-    }
-}
-
-bool SetTimeoutOption(int fd, int option, Milliseconds limit) {
+bool SetTimeoutOption(SocketHandle fd, int option, Milliseconds limit) {
     timeval value{};
     value.tv_sec = static_cast<time_t>(limit.count() / 1000);
     value.tv_usec = static_cast<suseconds_t>((limit.count() % 1000) * 1000);
@@ -32,19 +24,11 @@ bool SetTimeoutOption(int fd, int option, Milliseconds limit) {
 
 } // namespace
 
-bool ParseIpv4(const std::string& text, uint32_t& networkOrder) {
-    in_addr parsed{};
-    // inet_aton accepts what inet_addr accepts, and tells 255.255.255.255 from an error.
-    if (::inet_aton(text.c_str(), &parsed) == 0) return false;
-    networkOrder = parsed.s_addr;
-    return true;
-}
-
 TcpSocket::~TcpSocket() { Close(); }
 
 TcpSocket::TcpSocket(TcpSocket&& other) noexcept
     : fd_(other.fd_), sentCounter_(other.sentCounter_), receiveLimit_(other.receiveLimit_) {
-    other.fd_ = -1;
+    other.fd_ = kInvalidSocket;
 }
 
 TcpSocket& TcpSocket::operator=(TcpSocket&& other) noexcept {
@@ -53,13 +37,15 @@ TcpSocket& TcpSocket::operator=(TcpSocket&& other) noexcept {
         fd_ = other.fd_;
         sentCounter_ = other.sentCounter_;
         receiveLimit_ = other.receiveLimit_;
-        other.fd_ = -1;
+        other.fd_ = kInvalidSocket;
     }
     return *this;
 }
 
 TcpSocket TcpSocket::Create() {
-    return TcpSocket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (!StartSockets()) return TcpSocket();
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    return TcpSocket(fd < 0 ? kInvalidSocket : fd);
 }
 
 bool TcpSocket::StartConnect(const std::string& address, uint16_t port, bool& completed) {
@@ -114,7 +100,7 @@ bool TcpSocket::SendAll(const void* data, size_t length) {
 
 namespace {
 
-ssize_t Receive(int fd, void* buffer, size_t length, int flags) {
+ssize_t Receive(SocketHandle fd, void* buffer, size_t length, int flags) {
     ssize_t got;
     do {
         got = ::recv(fd, buffer, length, flags);
@@ -149,9 +135,9 @@ bool TcpSocket::SetNonBlocking(bool on) {
     return ::fcntl(fd_, F_SETFL, flags) == 0;
 }
 
-bool TcpSocket::WaitWritable(Milliseconds limit) { return WaitFor(fd_, POLLOUT, limit); }
+bool TcpSocket::WaitWritable(Milliseconds limit) { return WaitForSocket(fd_, true, limit); }
 
-bool TcpSocket::WaitReadable(Milliseconds limit) { return WaitFor(fd_, POLLIN, limit); }
+bool TcpSocket::WaitReadable(Milliseconds limit) { return WaitForSocket(fd_, false, limit); }
 
 int TcpSocket::PendingError() {
     int error = 0;
@@ -161,12 +147,12 @@ int TcpSocket::PendingError() {
 }
 
 void TcpSocket::Close() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
+    CloseSocketHandle(fd_);
+    fd_ = kInvalidSocket;
 }
 
 void TcpSocket::Abort() {
-    if (fd_ < 0) return;
+    if (fd_ == kInvalidSocket) return;
     linger hard{1, 0};
     ::setsockopt(fd_, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
     Close();

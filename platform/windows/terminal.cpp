@@ -1,0 +1,29 @@
+#include "platform/terminal.h"
+
+#include <io.h>
+#include <windows.h>
+
+namespace tarnwell {
+
+namespace {
+
+HANDLE ConsoleOf(std::FILE* stream) { return reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(stream))); }
+
+} // namespace
+
+bool IsTerminal(std::FILE* stream) {
+    // _isatty also says yes for the NUL device; a console has a console mode.
+    DWORD mode = 0;
+    return ::_isatty(::_fileno(stream)) != 0 && ::GetConsoleMode(ConsoleOf(stream), &mode) != 0;
+}
+
+int TerminalColumns(std::FILE* stream) {
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    if (::GetConsoleScreenBufferInfo(ConsoleOf(stream), &info)) {
+        const int columns = info.srWindow.Right - info.srWindow.Left + 1;
+        if (columns > 0) return columns;
+    }
+    return 80;
+}
+
+} // namespace tarnwell
