@@ -7,34 +7,8 @@
 
 namespace tarnwell {
 
-namespace {
-
-// The one record this program carries: Chinese (PRC), Unicode code page.
-VersionRecord CompiledInRecord() {
-    VersionRecord record;
-    record.translations = {{0x0804, 0x04b0}};
-    record.strings = {{"\\StringFileInfo\\080404b0\\FileVersion", "2, 0, 0, 10"},
-                      {"\\StringFileInfo\\080404b0\\ProductName", "Tarnwell"}};
-    return record;
-}
-
 // The program asks for its own path in a buffer of 200 bytes.
-std::string OwnPathAsAsked() { return OwnExecutablePath().substr(0, 199); }
-
-} // namespace
-
-size_t VersionRecordSize(const std::string& executablePath) {
-    // The record is linked into this program; other files have none.
-    if (executablePath.empty() || executablePath != OwnPathAsAsked()) return 0;
-    VersionRecord record = CompiledInRecord();
-    size_t size = record.translations.size() * 4;
-    for (const auto& [key, value] : record.strings) size += key.size() + value.size() + 2;
-    return size;
-}
-
-VersionRecord ReadVersionRecord(const std::string& executablePath) {
-    return VersionRecordSize(executablePath) == 0 ? VersionRecord{} : CompiledInRecord();
-}
+std::string OwnExecutablePathAsAsked() { return OwnExecutablePath().substr(0, 199); }
 
 std::optional<std::string> QueryVersionString(const VersionRecord& record, const std::string& query) {
     for (const auto& [key, value] : record.strings)
@@ -54,6 +28,6 @@ std::string FileVersionTextOf(const std::string& executablePath) {
     return result;
 }
 
-std::string OperatorConsole::GetFileVersionText() { return FileVersionTextOf(OwnPathAsAsked()); }
+std::string OperatorConsole::GetFileVersionText() { return FileVersionTextOf(OwnExecutablePathAsAsked()); }
 
 } // namespace tarnwell

@@ -1,7 +1,8 @@
 #pragma once
-// The program's version information record, compiled in: a list of
-// (language, code page) translations and a string table per translation,
-// queried by path as a Windows version resource is.
+// The program's version information record: a list of (language, code page)
+// translations and a string table per translation, queried by path as a
+// Windows version resource is. Windows reads the program's version resource;
+// elsewhere the record is compiled in.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -20,6 +21,8 @@ struct VersionRecord {
 size_t VersionRecordSize(const std::string& executablePath);
 VersionRecord ReadVersionRecord(const std::string& executablePath);
 std::optional<std::string> QueryVersionString(const VersionRecord& record, const std::string& query);
+// This program's path as the console asks for it, in a buffer of 200 bytes.
+std::string OwnExecutablePathAsAsked();
 // The FileVersion of every translation, concatenated; "None VerSion Supprot" without a record.
 std::string FileVersionTextOf(const std::string& executablePath);
 

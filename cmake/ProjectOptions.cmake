@@ -1,6 +1,11 @@
 # Compiler warnings and sanitizers shared by every target of the project.
 function(tarnwell_target_options target)
   target_compile_options(${target} PRIVATE -Wall -Wextra)
+  # Windows programs carry the version resource the console's caption reads.
+  get_target_property(target_type ${target} TYPE)
+  if(WIN32 AND target_type STREQUAL "EXECUTABLE")
+    target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/resources/version.rc)
+  endif()
 endfunction()
 
 if(TARNWELL_SANITIZE)

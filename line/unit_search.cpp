@@ -6,14 +6,22 @@
 
 namespace tarnwell::line {
 
+namespace {
+
+// Loopback serves without an adapter: Windows never lists one for it.
+constexpr char kLoopbackAddress[] = "127.0.0.1";
+
+} // namespace
+
 bool SearchAdapter(const std::string& adapter, const std::string& libraryPath, std::vector<FoundUnit>& found,
                    std::string& error) {
     std::vector<AdapterRow> rows;
     NetworkAdapterEnumerator().ListAdapters(rows);
-    const AdapterRow* chosen = nullptr;
+    std::string localAddress;
     for (const AdapterRow& row : rows)
-        if (row.description == adapter || row.address == adapter) chosen = &row;
-    if (chosen == nullptr) {
+        if (row.description == adapter || row.address == adapter) localAddress = row.address;
+    if (localAddress.empty() && adapter == kLoopbackAddress) localAddress = kLoopbackAddress;
+    if (localAddress.empty()) {
         error = "no local adapter named " + adapter;
         return false;
     }
@@ -23,7 +31,7 @@ bool SearchAdapter(const std::string& adapter, const std::string& libraryPath, s
         return false;
     }
     library.Open(0, nullptr);
-    SearchResult result = RunDeviceSearch(library, chosen->address);
+    SearchResult result = RunDeviceSearch(library, localAddress);
     library.Close();
     if (result.outcome == SearchOutcome::kSearchFailed) {
         error = std::string("device search on ") + adapter + ": " + SearchOutcomeMessage(result.outcome);

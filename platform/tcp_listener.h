@@ -16,8 +16,10 @@ public:
     TcpListener(const TcpListener&) = delete;
     TcpListener& operator=(const TcpListener&) = delete;
 
-    // Binds `address` (network order) and `port` (0: the system chooses) and listens.
-    bool Listen(uint32_t address, uint16_t port);
+    // Binds `address` (network order) and `port` (0: the system chooses) and
+    // listens. `receiveBuffer` > 0 gives accepted connections a receive
+    // window that small from their first byte.
+    bool Listen(uint32_t address, uint16_t port, int receiveBuffer = 0);
     bool IsOpen() const { return handle_ != kInvalidSocket; }
     SocketHandle Handle() const { return handle_; }
     uint16_t Port() const { return port_; }

@@ -21,12 +21,13 @@ TcpListener& TcpListener::operator=(TcpListener&& other) noexcept {
     return *this;
 }
 
-bool TcpListener::Listen(uint32_t address, uint16_t port) {
+bool TcpListener::Listen(uint32_t address, uint16_t port, int receiveBuffer) {
     Close();
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0) return false;
     int yes = 1;
     ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    if (receiveBuffer > 0) ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
     sockaddr_in local{};
     local.sin_family = AF_INET;
     local.sin_port = htons(port);

@@ -20,7 +20,7 @@ TcpListener& TcpListener::operator=(TcpListener&& other) noexcept {
     return *this;
 }
 
-bool TcpListener::Listen(uint32_t address, uint16_t port) {
+bool TcpListener::Listen(uint32_t address, uint16_t port, int receiveBuffer) {
     Close();
     if (!StartSockets()) return false;
     const SOCKET fd = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -29,6 +29,8 @@ bool TcpListener::Listen(uint32_t address, uint16_t port) {
     // exclusive use keeps a second simulator from binding the same address.
     BOOL yes = TRUE;
     ::setsockopt(fd, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&yes), sizeof yes);
+    if (receiveBuffer > 0)
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&receiveBuffer), sizeof receiveBuffer);
     u_long nonBlocking = 1;
     sockaddr_in local{};
     local.sin_family = AF_INET;

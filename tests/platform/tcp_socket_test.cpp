@@ -1,29 +1,28 @@
 #include "platform/tcp_socket.h"
 
+#include "platform/socket_wait.h"
+#include "platform/tcp_listener.h"
+
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <thread>
 
 using namespace tarnwell;
 
 namespace {
 
-// A listening socket on 127.0.0.1 with a kernel-chosen port.
+// A listening socket on 127.0.0.1 with a system-chosen port.
 struct LoopbackListener {
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    TcpListener socket;
     uint16_t port = 0;
     LoopbackListener() {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::listen(fd, 4);
-        socklen_t size = sizeof address;
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
-        port = ntohs(address.sin_port);
+        EXPECT_TRUE(socket.Listen(NetworkOrder(0x7f000001), 0));
+        port = socket.Port();
     }
-    ~LoopbackListener() { ::close(fd); }
+    // The next connection, waiting for it to arrive.
+    TcpSocket Accept() {
+        EXPECT_TRUE(WaitForSocket(socket.Handle(), false, Milliseconds(5000)));
+        return socket.Accept();
+    }
 };
 
 } // namespace
@@ -32,7 +31,7 @@ TEST(TcpSocket, ConnectsAndCarriesBytesBothWays) {
     LoopbackListener listener;
     TcpSocket client = TcpSocket::Create();
     ASSERT_TRUE(client.Connect("127.0.0.1", listener.port));
-    TcpSocket server(::accept(listener.fd, nullptr, nullptr));
+    TcpSocket server = listener.Accept();
     std::string big(200000, 'x');
     std::thread sender([&] { EXPECT_TRUE(client.SendAll(big.data(), big.size())); });
     std::string got;
@@ -73,7 +72,7 @@ TEST(TcpSocket, SendToAResetPeerFailsWithoutSignal) {
     LoopbackListener listener;
     TcpSocket client = TcpSocket::Create();
     ASSERT_TRUE(client.Connect("127.0.0.1", listener.port));
-    TcpSocket(::accept(listener.fd, nullptr, nullptr)).Abort();
+    listener.Accept().Abort();
     std::string chunk(65536, 'y');
     bool failed = false;
     for (int i = 0; i < 100 && !failed; ++i) failed = !client.SendAll(chunk.data(), chunk.size());

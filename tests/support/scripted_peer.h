@@ -3,6 +3,9 @@
 // accepted connection plays a script of reads, writes and pauses. Faults that
 // the simulator has no switch for (a device that stops reading mid-member,
 // a reply that is garbage or too long, an HTTP reply in pieces) are scripts.
+#include "platform/tcp_listener.h"
+#include "platform/tcp_socket.h"
+
 #include <chrono>
 #include <cstdint>
 #include <mutex>
@@ -51,11 +54,11 @@ public:
 
 private:
     void AcceptLoop();
-    void Play(int fd, size_t index);
+    void Play(TcpSocket connection, size_t index);
 
     std::string address_;
     uint16_t port_;
-    int listener_ = -1;
+    TcpListener listener_;
     std::vector<PeerScript> scripts_;
     std::thread acceptor_;
     std::vector<std::thread> players_;
