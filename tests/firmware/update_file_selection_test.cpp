@@ -1,13 +1,8 @@
 // The Browse buttons: which files pass, what the operator is told, and what
 // the console keeps for the updates to send.
 #include "app/update_file_check.h"
+#include "file_selection_fixture.h"
 #include "sim/test_bitmap.h"
-#include "upgrade_fixture.h"
-
-#include <fcntl.h>
-#include <future>
-#include <sys/stat.h>
-#include <unistd.h>
 
 using namespace tarnwell;
 using namespace tarnwell::test;
@@ -17,23 +12,6 @@ namespace {
 
 const std::string kPictureRefused = "The File can not uses to update the Picture (must be bmp type and 8bit attribute)";
 const std::string kFirmwareRefused = "The File can not uses to update the application";
-
-std::string Bitmap(int bits) {
-    auto bytes = sim::MakeBitmap(4, 2, bits);
-    return std::string(bytes.begin(), bytes.end());
-}
-
-class FileSelectionTest : public UpgradeFixture {
-protected:
-    std::string Write(const std::string& name, const std::string& bytes) {
-        WriteFileBytes(dir.File(name), bytes);
-        return dir.File(name);
-    }
-    Strings PictureSlots() const {
-        return Strings(console.updateFilePaths.begin() + kPictureSlotBase,
-                       console.updateFilePaths.begin() + kPictureSlotBase + kSlotsPerGroup);
-    }
-};
 
 TEST_F(FileSelectionTest, PictureMustBeAnEightBitBitmap) {
     std::string eightBitWithAnyName = Bitmap(8);
@@ -93,40 +71,6 @@ TEST_F(FileSelectionTest, FirmwareChoiceFillsTheEditAndStartsTheUpgradeFromIt) {
     console.StartFirmwareUpgrade();
     EXPECT_FALSE(console.firmwareWorker.joinable());
     EXPECT_EQ(ui.Messages(), Strings{"请选择文件来更新Bios!"});
-}
-
-TEST_F(FileSelectionTest, APipeOrDeviceIsRefusedWithoutWaitingForAWriter) {
-    UiLanguage = 1;
-    const std::string pipe = dir.File("fifo.tar");
-    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-    for (const std::string& path : {pipe, std::string("/dev/zero")}) {
-        ui.ClearRecords();
-        ui.fileChoices.push_back({path});
-        auto browse = std::async(std::launch::async, [this] { console.OnBrowseFirmware(); });
-        if (browse.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
-            // Free the blocked open so the test can end, then fail.
-            int writer = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK);
-            browse.wait();
-            if (writer >= 0) ::close(writer);
-            FAIL() << "Browse blocked on " << path;
-        }
-        EXPECT_EQ(ui.Messages(), (Strings{"打开文件 " + path + " ,失败", "该文件不能用来升级bios"}));
-        EXPECT_EQ(console.firmwareFileCount, 0);
-    }
-    // Typed into the edit over an accepted choice, the pipe stops the worker at the package check.
-    ui.fileChoices.push_back({Write("fw.tar", "x")});
-    console.OnBrowseFirmware();
-    ui.ClearRecords();
-    ui.controls.biosFilePath = pipe;
-    console.StartFirmwareUpgrade();
-    auto joined = std::async(std::launch::async, [this] { console.firmwareWorker.join(); });
-    if (joined.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
-        int writer = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK);
-        joined.wait();
-        if (writer >= 0) ::close(writer);
-        FAIL() << "the upgrade blocked on the pipe";
-    }
-    EXPECT_EQ(ui.Messages(), Strings{"文件格式错误!"});
 }
 
 TEST_F(FileSelectionTest, RefusedPictureCutsTheSelectionBack) {

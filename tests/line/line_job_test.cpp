@@ -2,9 +2,9 @@
 #include "line/address_list.h"
 #include "line_fixture.h"
 #include "line_schema.h"
+#include "support/interrupt.h"
 
 #include <algorithm>
-#include <csignal>
 #include <future>
 #include <thread>
 
@@ -219,7 +219,7 @@ TEST_F(LineJobTest, CtrlCLetsTheRunningMemberFinishAndStillReportsEveryUnit) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     ASSERT_TRUE(memberArrived);
-    std::raise(SIGINT);
+    ASSERT_TRUE(InterruptThisProcess()) << "no console to deliver Ctrl-C through";
     LineRun run = running.get();
 
     EXPECT_EQ(run.exitStatus, 1);

@@ -1,6 +1,6 @@
 #include "net/arp_table.h"
+#include "platform/ipv4_text.h"
 
-#include <arpa/inet.h>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <vector>
@@ -12,7 +12,7 @@ namespace {
 ArpRow RowFor(const char* address, uint32_t interfaceIndex) {
     ArpRow row{};
     row.interfaceIndex = interfaceIndex;
-    row.address = ::inet_addr(address);
+    EXPECT_TRUE(ParseIpv4(address, row.address)) << address;
     return row;
 }
 

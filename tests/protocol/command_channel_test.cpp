@@ -1,7 +1,7 @@
 #include "platform/tcp_socket.h"
 #include "support/console_fixture.h"
+#include "support/socket_pair.h"
 
-#include <sys/socket.h>
 #include <thread>
 
 using namespace tarnwell;
@@ -12,12 +12,7 @@ namespace {
 class CommandChannelTest : public ConsoleFixture {
 protected:
     // A connected pair: what the console sends arrives on `peer`.
-    void Pair() {
-        int fds[2];
-        ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, fds), 0);
-        connection = TcpSocket(fds[0]);
-        peer = TcpSocket(fds[1]);
-    }
+    void Pair() { ASSERT_TRUE(ConnectSocketPair(connection, peer)); }
     std::string Drain() {
         peer.SetReceiveLimit(std::chrono::milliseconds(200));
         std::string got;

@@ -2,9 +2,9 @@
 #include "platform/tcp_socket.h"
 #include "protocol/device_reply.h"
 #include "support/scripted_peer.h"
+#include "support/socket_pair.h"
 
 #include <gtest/gtest.h>
-#include <sys/socket.h>
 #include <thread>
 
 using namespace tarnwell;
@@ -16,10 +16,7 @@ namespace {
 class DeviceReplyReadingTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        int fds[2];
-        ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, fds), 0);
-        connection = TcpSocket(fds[0]);
-        device = TcpSocket(fds[1]);
+        ASSERT_TRUE(ConnectSocketPair(connection, device));
         connection.SetReceiveLimit(5000ms);
     }
     void TearDown() override {
