@@ -27,6 +27,7 @@ protected:
 class TarFormatTest : public FirmwareUpgradeTest, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(TarFormatTest, DeviceHoldsExactlyThePackageAndIsRebooted) {
+    if (const PlatformLimit limit = NoPosixTools()) GTEST_SKIP() << limit.reason;
     auto files = ThreeFiles();
     auto expected = Expect(files);
     UseDevice(expected);

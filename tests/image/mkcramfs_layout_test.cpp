@@ -36,6 +36,8 @@ TEST(LogoEntryName, KeepsOnlyTheThreeLogoNamesInLowerCase) {
 
 TEST(MkcramfsLayout, OneSmallFileFillsOneBlockImage) {
     TempDir dir;
+    // A folder on Windows, part of the name elsewhere: the entry is named after the last part either way.
+    std::filesystem::create_directory(dir.Path() / "pics");
     const std::string input = dir.File("pics\\Logo.BMP");
     const std::string contents = Pattern(1000, 'A');
     WriteFileBytes(input, contents);
@@ -86,6 +88,7 @@ TEST(MkcramfsLayout, OneSmallFileFillsOneBlockImage) {
 TEST(MkcramfsLayout, SortsNamesKeepingArgumentOrderAndPadsNames) {
     TempDir dir;
     std::filesystem::create_directory(dir.Path() / "a");
+    std::filesystem::create_directory(dir.Path() / "b");  // used on Windows only
     const std::vector<std::string> inputs{dir.File("a/BMP_LOGO_MIDDLE.bmp"), dir.File("b\\bmp_logo.bmp"),
                                           dir.File("c.bmp"), dir.File("BMP_LOGO_8CH.bmp")};
     for (std::size_t i = 0; i < inputs.size(); ++i) WriteFileBytes(inputs[i], Pattern(100 + i, 'a' + i));

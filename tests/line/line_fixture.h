@@ -6,6 +6,7 @@
 #include "sim/firmware_expectation.h"
 #include "sim/web_cgi_server.h"
 #include "support/loopback_device.h"
+#include "support/platform_limits.h"
 #include "support/temp_dir.h"
 #include "support/ustar_writer.h"
 
@@ -40,6 +41,9 @@ protected:
         settings.units.httpLimits = {Milliseconds{2000}, Milliseconds{2000}, Milliseconds{2000}};
         settings.units.workRoot = work.File("units");
         settings.units.journal.location = work.File("journal.sqlite3");
+    }
+    void SetUp() override {
+        if (const PlatformLimit limit = NoJournalDatabases()) GTEST_SKIP() << limit.reason;
     }
 
     // `count` devices, each with a web CGI on one shared port (their addresses differ).

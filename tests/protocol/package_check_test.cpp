@@ -6,6 +6,7 @@
 
 #include "protocol/file_size.h"
 #include "protocol/tar_octal.h"
+#include "support/platform_limits.h"
 #include "support/temp_dir.h"
 #include "support/ustar_writer.h"
 
@@ -59,6 +60,7 @@ protected:
 class GnuTarPackageTest : public PackageCheckTest, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(GnuTarPackageTest, TwoMembersAreAcceptedWithTheirOffsets) {
+    if (const test::PlatformLimit limit = test::NoPosixTools()) GTEST_SKIP() << limit.reason;
     test::WriteFileBytes(dir_.File("Install.xml"), std::string(700, 'x'));
     test::WriteFileBytes(dir_.File("romfs-x.cramfs.img"), std::string(3000, 'r'));
     const std::string command = "cd '" + dir_.Path().string() + "' && tar --format=" + GetParam() +

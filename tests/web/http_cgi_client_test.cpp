@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "sim/web_cgi_server.h"
+#include "support/debug_output_capture.h"
 #include "support/scripted_peer.h"
 
 using namespace tarnwell;
@@ -54,10 +55,10 @@ TEST_F(HttpCgiClient, LowerCaseOkAnywhereIsSuccessUpperCaseIsNot) {
 
 TEST_F(HttpCgiClient, BrokenPeersEndInFailure) {
     char buffer[kHttpBufferSize];
-    testing::internal::CaptureStderr();
+    test::DebugOutputCapture debug;
     EXPECT_EQ(Get(WebCgiScript::CloseAtOnce(), buffer, sizeof buffer), -1);
     EXPECT_EQ(Get(WebCgiScript::Reset(), buffer, sizeof buffer), -1);
-    std::string diagnostics = testing::internal::GetCapturedStderr();
+    std::string diagnostics = debug.Text();
     EXPECT_NE(diagnostics.find("Recv Error!\n"), std::string::npos) << diagnostics;
 }
 
@@ -77,11 +78,11 @@ TEST_F(HttpCgiClient, ReplyFillingTheBufferIsScannedOnlyWithinIt) {
 
 TEST_F(HttpCgiClient, SilentDeviceFailsWithinTheReplyLimit) {
     char buffer[kHttpBufferSize];
-    testing::internal::CaptureStderr();
+    test::DebugOutputCapture debug;
     auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(Get(WebCgiScript::Silent(), buffer, sizeof buffer), -1);
     auto elapsed = std::chrono::steady_clock::now() - start;
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "select Error!\n");
+    EXPECT_EQ(debug.Text(), "select Error!\n");
     EXPECT_GE(elapsed, Milliseconds{250});
     EXPECT_LT(elapsed, Milliseconds{2000});
 }
@@ -91,11 +92,11 @@ TEST_F(HttpCgiClient, RequestThatDoesNotFitIsNotSent) {
     server.SetScript(WebCgiScript::Ok());
     TcpSocket socket = ConnectWithTimeout("127.0.0.31", server.Port(), kShortLimits);
     ASSERT_TRUE(socket.IsValid());
-    testing::internal::CaptureStderr();
+    test::DebugOutputCapture debug;
     EXPECT_EQ(HttpGet(socket, "127.0.0.31", "/" + std::string(kHttpBufferSize, 'a'), buffer, sizeof buffer,
                       kShortLimits),
               -1);
-    testing::internal::GetCapturedStderr();
+    debug.Text();
     socket.Close();
     ASSERT_TRUE(server.WaitForConnections(1, Milliseconds{3000}));
     EXPECT_EQ(server.Requests().at(0), "");
