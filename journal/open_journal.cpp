@@ -1,21 +1,15 @@
 // Where the journal lives by default, and the time stamps it records.
 #include "journal/journal.h"
+#include "platform/user_data_folder.h"
 
 #include <chrono>
-#include <cstdlib>
+#include <filesystem>
 #include <ctime>
 
 namespace tarnwell {
 
 std::string DefaultJournalPath() {
-    std::string base;
-    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg)
-        base = xdg;
-    else if (const char* home = std::getenv("HOME"); home && *home)
-        base = std::string(home) + "/.local/share";
-    else
-        base = ".";
-    return base + "/Tarnwell/journal.sqlite3";
+    return (std::filesystem::path(UserDataFolder()) / "Tarnwell" / "journal.sqlite3").string();
 }
 
 std::string JournalTimestamp() {

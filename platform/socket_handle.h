@@ -19,6 +19,15 @@ bool StartSockets();
 // The platform's last socket error (errno or WSAGetLastError).
 int LastSocketError();
 
+// What the last failed socket call of this thread met, in the platform's own
+// codes: EAGAIN / EWOULDBLOCK on POSIX, WSAETIMEDOUT / WSAEWOULDBLOCK on Windows.
+enum class SocketFailure {
+    TimedOut,     // a receive or send limit passed, or a non-blocking socket was not ready
+    Interrupted,  // a signal came first; the call may simply be made again
+    Other,
+};
+SocketFailure LastSocketFailure();
+
 // Closes a handle; kInvalidSocket is ignored.
 void CloseSocketHandle(SocketHandle handle);
 

@@ -1,6 +1,5 @@
 #include "web/http_cgi_client.h"
 
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -28,7 +27,7 @@ int SendAllWithTimeout(TcpSocket& socket, const char* data, size_t length, const
         if (!socket.WaitWritable(limits.sendWait)) return -1;
         ssize_t sent = socket.SendSome(data, length);
         if (sent < 0) {
-            if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) continue;
+            if (LastSocketFailure() != SocketFailure::Other) continue;
             return -1;
         }
         if (sent == 0) return -1;

@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <cerrno>
 #include <vector>
 
 #include "platform/tcp_socket.h"
@@ -19,7 +18,7 @@ PictureCopy ReceivePicture(TcpSocket& connection, std::FILE* file, uint64_t leng
             return copy;
         }
         if (got < 0) {
-            copy.end = (errno == EAGAIN || errno == EWOULDBLOCK) ? PictureEnd::TimedOut : PictureEnd::Closed;
+            copy.end = LastSocketFailure() == SocketFailure::TimedOut ? PictureEnd::TimedOut : PictureEnd::Closed;
             return copy;
         }
         copy.received += static_cast<uint64_t>(got);

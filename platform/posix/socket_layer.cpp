@@ -13,6 +13,13 @@ bool StartSockets() { return true; }
 
 int LastSocketError() { return errno; }
 
+SocketFailure LastSocketFailure() {
+    const int error = errno;
+    if (error == EAGAIN || error == EWOULDBLOCK) return SocketFailure::TimedOut;
+    if (error == EINTR) return SocketFailure::Interrupted;
+    return SocketFailure::Other;
+}
+
 void CloseSocketHandle(SocketHandle handle) {
     if (handle != kInvalidSocket) ::close(static_cast<int>(handle));
 }

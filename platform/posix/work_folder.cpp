@@ -6,10 +6,12 @@
 
 namespace tarnwell {
 
+const char kWorkFolderBaseVariable[] = "XDG_DATA_HOME";
+
 namespace {
 
 std::filesystem::path DataHome() {
-    const char* xdg = std::getenv("XDG_DATA_HOME");
+    const char* xdg = std::getenv(kWorkFolderBaseVariable);
     if (xdg != nullptr && xdg[0] == '/') return xdg;
     const char* home = std::getenv("HOME");
     return std::filesystem::path(home != nullptr ? home : "/tmp") / ".local" / "share";

@@ -37,6 +37,14 @@ bool StartSockets() {
 
 int LastSocketError() { return ::WSAGetLastError(); }
 
+SocketFailure LastSocketFailure() {
+    const int error = ::WSAGetLastError();
+    // A receive limit that passes fails with WSAETIMEDOUT, not a would-block code.
+    if (error == WSAETIMEDOUT || error == WSAEWOULDBLOCK) return SocketFailure::TimedOut;
+    if (error == WSAEINTR) return SocketFailure::Interrupted;
+    return SocketFailure::Other;
+}
+
 void CloseSocketHandle(SocketHandle handle) {
     if (handle != kInvalidSocket) ::closesocket(static_cast<SOCKET>(handle));
 }

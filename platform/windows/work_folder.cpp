@@ -5,11 +5,13 @@
 
 namespace tarnwell {
 
+const char kWorkFolderBaseVariable[] = "LOCALAPPDATA";
+
 namespace {
 
 // The per-user local application data folder; the profile folder when unset.
 std::filesystem::path DataHome() {
-    if (const char* local = std::getenv("LOCALAPPDATA"); local != nullptr && local[0] != 0) return local;
+    if (const char* local = std::getenv(kWorkFolderBaseVariable); local != nullptr && local[0] != 0) return local;
     if (const char* profile = std::getenv("USERPROFILE"); profile != nullptr && profile[0] != 0)
         return std::filesystem::path(profile) / "AppData" / "Local";
     return {};

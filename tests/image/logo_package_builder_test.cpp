@@ -1,5 +1,6 @@
 #include "image/install_script.h"
 #include "image/logo_package_builder.h"
+#include "platform/environment.h"
 #include "platform/work_folder.h"
 #include "image_test_support.h"
 
@@ -15,7 +16,7 @@ namespace fs = std::filesystem;
 class LogoPackageBuilder : public ::testing::Test {
 protected:
     void SetUp() override {
-        ::setenv("XDG_DATA_HOME", home_.Path().c_str(), 1);
+        SetEnvironmentVariable(kWorkFolderBaseVariable, home_.Path().string());
     }
 
     std::vector<std::string> Pictures(int count) {

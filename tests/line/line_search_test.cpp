@@ -2,6 +2,7 @@
 #include "line_schema.h"
 #include "sdk/device_search_protocol.h"
 #include "sim/discovery_responder.h"
+#include "platform/environment.h"
 
 #include <cstdlib>
 
@@ -26,10 +27,10 @@ protected:
             found.push_back(device);
         }
         ASSERT_TRUE(responder.Start(found, 0));
-        ::setenv(devsearch::kPortVariable, std::to_string(responder.Port()).c_str(), 1);
+        SetEnvironmentVariable(devsearch::kPortVariable, std::to_string(responder.Port()));
         settings.searchLibraryPath = TARNWELL_BINARY_DIR "/bin/libtarnwell_devsearch.so";
     }
-    ~LineSearchTest() override { ::unsetenv(devsearch::kPortVariable); }
+    ~LineSearchTest() override { RemoveEnvironmentVariable(devsearch::kPortVariable); }
 
     sim::DiscoveryResponder responder;
 };

@@ -2,6 +2,7 @@
 #include "net/device_search_run.h"
 #include "sdk/device_search_protocol.h"
 #include "sim/discovery_responder.h"
+#include "platform/environment.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -16,7 +17,7 @@ using tarnwell::sim::DiscoverableDevice;
 
 namespace {
 
-const std::string kLibraryPath = TARNWELL_BINARY_DIR "/bin/libtarnwell_devsearch.so";
+const std::string kLibraryPath = TARNWELL_BINARY_DIR "/bin/" + kDeviceSearchLibraryName;
 
 std::vector<DiscoverableDevice> FourDevices() {
     std::vector<DiscoverableDevice> devices;
@@ -40,9 +41,9 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(std::filesystem::exists(kLibraryPath)) << "build tarnwell_devsearch first";
         ASSERT_TRUE(responder.Start(FourDevices(), 0));
-        ::setenv(devsearch::kPortVariable, std::to_string(responder.Port()).c_str(), 1);
+        SetEnvironmentVariable(devsearch::kPortVariable, std::to_string(responder.Port()));
     }
-    void TearDown() override { ::unsetenv(devsearch::kPortVariable); }
+    void TearDown() override { RemoveEnvironmentVariable(devsearch::kPortVariable); }
 
     DiscoveryResponder responder;
     DeviceSearchLibrary library{kLibraryPath};
@@ -125,8 +126,8 @@ TEST(DeviceSearchLibrary, MissingLibraryOrEntryReportsSearchFailed) {
 
 TEST(DeviceSearchLibrary, DefaultPathIsBesideTheProgram) {
     std::string path = DefaultDeviceSearchLibraryPath();
-    EXPECT_EQ(std::filesystem::path(path).filename(), "libtarnwell_devsearch.so");
-    EXPECT_EQ(std::filesystem::path(path).parent_path(), std::filesystem::canonical("/proc/self/exe").parent_path());
+    EXPECT_EQ(std::filesystem::path(path).filename(), kDeviceSearchLibraryName);
+    EXPECT_EQ(std::filesystem::path(path).parent_path(), std::filesystem::path(OwnExecutablePath()).parent_path());
 }
 
 TEST(DeviceSearchLibrary, InstalledProgramFindsThePrivateFolderUnlessOneIsBesideIt) {
@@ -135,9 +136,9 @@ TEST(DeviceSearchLibrary, InstalledProgramFindsThePrivateFolderUnlessOneIsBeside
     const fs::path root = fs::temp_directory_path() / ("tarnwell-layout-" + std::to_string(::getpid()));
     fs::create_directories(root / "usr/bin");
     const std::string program = (root / "usr/bin/tarnwell").string();
-    const std::string beside = (root / "usr/bin/libtarnwell_devsearch.so").string();
+    const std::string beside = (root / "usr/bin" / kDeviceSearchLibraryName).string();
     const fs::path privateFolder = (root / "usr/bin" / kInstalledLibraryFolder).lexically_normal();
-    const std::string installed = (privateFolder / "libtarnwell_devsearch.so").string();
+    const std::string installed = (privateFolder / kDeviceSearchLibraryName).string();
     EXPECT_EQ(privateFolder.parent_path().parent_path().parent_path(), root / "usr");  // usr/lib/<arch>/tarnwell
 
     EXPECT_EQ(DeviceSearchLibraryPathFor(program), beside);  // neither: the error names the build-tree place

@@ -2,6 +2,8 @@
 
 #include "image/logo_package_builder.h"
 #include "protocol/picture_update.h"
+#include "platform/environment.h"
+#include "platform/work_folder.h"
 
 #include <chrono>
 #include <thread>
@@ -112,9 +114,8 @@ TEST_F(PictureUpdateFailures, NoWorkFolderStopsTheUpdateAndNothingLandsInTheCurr
     // The work folder's parent is a plain file, so the folder cannot be made.
     TempDir blocked;
     WriteFileBytes(blocked.File("Tarnwell"), "in the way");
-    const char* saved = std::getenv("XDG_DATA_HOME");
-    const std::string previous = saved != nullptr ? saved : "";
-    ::setenv("XDG_DATA_HOME", blocked.Path().c_str(), 1);
+    const std::string previous = EnvironmentVariable(kWorkFolderBaseVariable).value_or("");
+    SetEnvironmentVariable(kWorkFolderBaseVariable, blocked.Path().string());
     TempDir current;
     const auto savedDirectory = std::filesystem::current_path();
     std::filesystem::current_path(current.Path());
@@ -122,7 +123,7 @@ TEST_F(PictureUpdateFailures, NoWorkFolderStopsTheUpdateAndNothingLandsInTheCurr
     EXPECT_EQ(console.UpdatePicture(), 0);
 
     std::filesystem::current_path(savedDirectory);
-    ::setenv("XDG_DATA_HOME", previous.c_str(), 1);
+    SetEnvironmentVariable(kWorkFolderBaseVariable, previous);
     EXPECT_EQ(ui.Messages(), std::vector<std::string>{"无法创建工作文件夹,图片未更新"});
     EXPECT_TRUE(std::filesystem::is_empty(current.Path()));
     EXPECT_TRUE(device->WaitUntilIdle());

@@ -1,6 +1,6 @@
 #pragma once
 // Points the tool's work folder at a fresh temporary folder for the life of
-// the object (through XDG_DATA_HOME), and puts the previous setting back.
+// the object (through the variable the work folder reads), and puts the previous setting back.
 // Create it before the code under test first asks for a work file.
 #include "support/temp_dir.h"
 
