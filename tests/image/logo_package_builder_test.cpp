@@ -69,11 +69,11 @@ TEST_F(LogoPackageBuilder, AFolderOfItsOwnKeepsAConsolesFilesApart) {
     std::string kind = unit.File("temp_logo.bin");
     BilingualText failure;
     const auto paths = Pictures(1);
-    ASSERT_EQ(BuildFlashImage(1, paths.data(), kind, failure, 8, unit.Path()), kBuildFlashImageOk);
+    ASSERT_EQ(BuildFlashImage(1, paths.data(), kind, failure, 8, unit.Path().string()), kBuildFlashImageOk);
     EXPECT_TRUE(fs::exists(unit.File("logo.cramfs")));
     EXPECT_FALSE(fs::exists(WorkFilePath("logo.cramfs")));
     std::string out;
-    ASSERT_EQ(WriteInstallScript(out, 8, unit.Path()), 0);
+    ASSERT_EQ(WriteInstallScript(out, 8, unit.Path().string()), 0);
     EXPECT_EQ(out, unit.File("Install.lua"));
 }
 
