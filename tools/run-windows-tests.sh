@@ -5,6 +5,7 @@
 # afterwards. CTEST_ARGS adds ctest options, e.g. CTEST_ARGS="-R Mkcramfs".
 set -euo pipefail
 cd "$(dirname "$0")/.."
+tools/install-deps.sh
 folder=${1:-build-windows}
 shift || true
 # No debug information: the tests build markedly faster, and Wine prints no
