@@ -2,6 +2,7 @@
 // console does so before Qt starts: without a display and without a Qt
 // platform chosen (its manual page and the package check rely on this).
 #include "support/built_program.h"
+#include "support/environment_override.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,9 @@ namespace tarnwell::test {
 namespace {
 
 TEST(ProgramHelp, EveryProgramPrintsItsUsageWithoutADisplay) {
+    const EnvironmentOverride noDisplay("DISPLAY", std::nullopt);
+    const EnvironmentOverride noWayland("WAYLAND_DISPLAY", std::nullopt);
+    const EnvironmentOverride noQtPlatform("QT_QPA_PLATFORM", std::nullopt);
     for (const std::string name : {"tarnwell", "tarnwell-devsim", "tarnwell-mkcramfs"}) {
         const std::string program = BuiltProgramPath(name);
         // test_app depends on each program this build makes; one that is missing is not made here.

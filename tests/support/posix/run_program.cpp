@@ -1,6 +1,7 @@
 #include "support/built_program.h"
 #include "support/temp_dir.h"
 
+#include <cerrno>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -32,6 +33,7 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
     if (started != 0) return run;
     int status = 0;
     while (::waitpid(child, &status, 0) < 0) {
+        if (errno != EINTR) return run;
     }
     if (WIFEXITED(status)) run.exitStatus = WEXITSTATUS(status);
     run.output = ReadFileBytes(outputFile);
