@@ -5,7 +5,7 @@
 // 12 times the units per hour of --jobs 1, with the runner's CPU under 10 % of
 // one core per unit at work. Also reports the runner's peak memory.
 //
-// The devices are one tarnwell-devsim process; each runner is a process of its
+// The devices are one tarnwell-devsim process per run; each runner is a process of its
 // own, so its CPU time and peak memory are its own (wait4). The devices are
 // paced with the simulator's link rate (100 Mbit/s) and flash-write time when
 // it offers them; an older simulator has only its answer delay, which then
@@ -83,8 +83,11 @@ struct Figures {
     int exitStatus = -1;
 };
 
-Figures RunJob(int jobs, const std::string& package, const std::string& first, const std::string& last, int webPort,
-               const fs::path& dir) {
+// Each run gets a simulator of its own, as each batch on a line is new units.
+Figures RunJob(int jobs, const std::vector<std::string>& devsim, const std::string& package, const std::string& first,
+               const std::string& last, int webPort, const fs::path& dir) {
+    pid_t simulator = Spawn(devsim, "");
+    ::sleep(1);
     const std::string jsonPath = (dir / ("jobs" + std::to_string(jobs) + ".json")).string();
     const std::string progressPath = (dir / ("jobs" + std::to_string(jobs) + ".progress")).string();
     // A journal of each run's own: both runs hand out the same MAC addresses.
@@ -105,6 +108,8 @@ Figures RunJob(int jobs, const std::string& package, const std::string& first, c
                          usage.ru_stime.tv_usec / 1e6;
     figures.peakMiB = usage.ru_maxrss / 1024.0;
     figures.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    ::kill(simulator, SIGTERM);
+    ::waitpid(simulator, nullptr, 0);
     if (figures.exitStatus != 0)
         std::fprintf(stderr, "--jobs %d ended with %d; its JSON lines are in %s, its progress in %s\n", jobs,
                      figures.exitStatus, jsonPath.c_str(), progressPath.c_str());
@@ -136,18 +141,14 @@ int main() {
         devsim.insert(devsim.end(), {"--fault", "slow:code=0xD8:delay=" + std::to_string(kFlashWriteMsPerMiB * 32), "--fault",
                                      "slow:code=0xC7:delay=" + std::to_string(kFlashWriteMsPerMiB * 16)});
     }
-    pid_t simulator = Spawn(devsim, "");
-    ::sleep(1);
     std::printf("16 units, standard job (32 MiB package, language, MAC, time, serial); devices %s: %s\n",
                 paced ? "paced" : "NOT link-paced",
                 paced ? "100 Mbit/s link, flash write 200 ms per MiB"
                       : "this simulator has no --link-rate/--flash-write; 6400 ms answer delay per member stands in "
                         "for the flash write");
 
-    const Figures one = RunJob(1, package, first, last, webPort, dir);
-    const Figures all = RunJob(kUnits, package, first, last, webPort, dir);
-    ::kill(simulator, SIGTERM);
-    ::waitpid(simulator, nullptr, 0);
+    const Figures one = RunJob(1, devsim, package, first, last, webPort, dir);
+    const Figures all = RunJob(kUnits, devsim, package, first, last, webPort, dir);
 
     auto perHour = [](const Figures& f) { return kUnits * 3600.0 / f.seconds; };
     auto cpuPerUnit = [](const Figures& f, int atOnce) { return 100.0 * f.cpuSeconds / (f.seconds * atOnce); };

@@ -15,7 +15,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# WSAPoll and the other Vista-era calls; the POSIX level brings localtime_r and
+# The Windows 7 level of the system calls; the POSIX level brings localtime_r and
 # gmtime_r, and a printf that knows %zu and %lld. Without 64-bit file offsets
 # stat and fseeko stop at 2 GiB.
 add_compile_definitions(_WIN32_WINNT=0x0601 WINVER=0x0601 WIN32_LEAN_AND_MEAN NOMINMAX _POSIX_C_SOURCE=200809L

@@ -66,7 +66,7 @@ int RunLineProgram(const std::vector<std::string>& arguments, LineStreams stream
 
     // Progress never mixes with JSON lines: with --json it goes to the error stream.
     std::FILE* progressStream = parsed.command->json ? streams.err : streams.out;
-    const bool inPlace = IsTerminal(progressStream);
+    const bool inPlace = PrepareCursorTerminal(progressStream);
     ProgressBoard board(progressStream, inPlace, job.units, inPlace ? TerminalColumns(progressStream) : 80);
     JsonReport json(streams.out);
     ObserverList observers;

@@ -1,5 +1,5 @@
 #pragma once
-// Waiting for several sockets at once (poll / WSAPoll).
+// Waiting for several sockets at once (poll / select).
 #include "platform/socket_handle.h"
 
 #include <cstddef>

@@ -5,6 +5,10 @@
 namespace tarnwell {
 
 bool IsTerminal(std::FILE* stream);
+// True when `stream` is a terminal that moves its cursor on ANSI escapes,
+// switching them on where the platform needs it (a Windows console); an old
+// console that cannot counts as no terminal.
+bool PrepareCursorTerminal(std::FILE* stream);
 // Columns of the terminal behind `stream`; 80 when unknown.
 int TerminalColumns(std::FILE* stream);
 

@@ -114,6 +114,11 @@ private:
         switch (exchange.code) {
         case CmdUpgradeHandshake:
             exchange.complete = ReadPayload(exchange, 32);
+            if (exchange.complete) {
+                // Each upgrade sends its members from the first again.
+                std::lock_guard lock(device_.mutex_);
+                device_.firmwareMembersSeen_ = 0;
+            }
             if (exchange.complete) Answer(exchange.code, MakeReply(215, 0, 1));
             break;
         case CmdUpgradeFirstFile:

@@ -11,6 +11,8 @@ launcher=()
 if command -v ccache >/dev/null; then
   launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
+# The host's flags (tools/hardening-flags.sh) are for the host compiler only.
+env -u CFLAGS -u CXXFLAGS -u CPPFLAGS -u LDFLAGS \
 cmake -S . -B "$folder" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" \
   -DTARNWELL_BUILD_GUI=OFF -DTARNWELL_BUILD_BENCH=OFF -DTARNWELL_BUILD_TESTS=OFF \

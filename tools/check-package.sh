@@ -4,6 +4,8 @@
 # (offscreen) beside the installed simulator and checks that it loads the
 # device-search library, then purges the package and checks that nothing is
 # left behind. Needs root (or sudo); the machine keeps no trace of the package.
+# The package is made in build-package/, or in the build folder given as the
+# first argument (CI passes the folder its tests were built in).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 started=$(date +%s)
@@ -12,14 +14,15 @@ sudo=""
 export DEBIAN_FRONTEND=noninteractive
 
 echo "== building the package"
-deb=$(tools/build-package.sh build-package | tail -n 1)
+folder=${1:-build-package}
+deb=$(tools/build-package.sh "$folder" | tail -n 1)
 echo "$deb"
 dpkg-deb -c "$deb"
 
 echo "== validators"
 desktop-file-validate packaging/*.desktop
 # --no-net: the CI machine may have no network; URLs are not checked.
-appstreamcli validate --no-net build-package/package-files/*.metainfo.xml
+appstreamcli validate --no-net "$folder"/package-files/*.metainfo.xml
 lintian --fail-on error "$deb"
 
 work=$(mktemp -d)

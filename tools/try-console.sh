@@ -4,6 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
+# build/ is configured as tools/run-tests.sh configures it.
+source tools/hardening-flags.sh
 BUILD_TARGETS="tarnwell tarnwell-devsim tarnwell_devsearch" tools/build.sh build
 
 if [ -z "${DISPLAY:-}" ]; then

@@ -42,12 +42,12 @@ int WaitForSockets(SocketWait* entries, size_t count, Milliseconds limit) {
         const int ready = ::poll(polled.data(), polled.size(), wait);
         if (ready < 0 && errno == EINTR) continue;
         if (ready <= 0) return ready;
-        int count_ready = 0;
+        int readyCount = 0;
         for (size_t i = 0; i < count; ++i) {
             entries[i].ready = (polled[i].revents & (polled[i].events | POLLERR | POLLHUP | POLLNVAL)) != 0;
-            count_ready += entries[i].ready ? 1 : 0;
+            readyCount += entries[i].ready ? 1 : 0;
         }
-        return count_ready;
+        return readyCount;
     }
 }
 

@@ -1,11 +1,10 @@
 // Windows Sockets 2.2, started once for the whole process and released at its
-// end; WSAPoll stands in for poll.
+// end; select stands in for poll.
 #include "platform/socket_handle.h"
 #include "platform/socket_wait.h"
 
 #include <winsock2.h>
 
-#include <vector>
 
 namespace tarnwell {
 
@@ -50,30 +49,40 @@ void CloseSocketHandle(SocketHandle handle) {
 }
 
 int WaitForSockets(SocketWait* entries, size_t count, Milliseconds limit) {
-    std::vector<WSAPOLLFD> polled;
-    std::vector<size_t> positions;
+    // select rather than WSAPoll: WSAPoll on many Windows versions never
+    // reports a refused non-blocking connect, which then waits out its limit.
+    // A failed connect shows in the exception set.
+    fd_set readable, writable, failed;
+    FD_ZERO(&readable);
+    FD_ZERO(&writable);
+    FD_ZERO(&failed);
+    size_t watched = 0;
     for (size_t i = 0; i < count; ++i) {
         entries[i].ready = false;
-        // WSAPoll fails on an invalid handle instead of skipping it.
+        // select fails on an invalid handle instead of skipping it.
         if (entries[i].handle == kInvalidSocket) continue;
-        WSAPOLLFD entry{};
-        entry.fd = static_cast<SOCKET>(entries[i].handle);
-        entry.events = static_cast<SHORT>((entries[i].forReading ? POLLRDNORM : 0) | (entries[i].forWriting ? POLLWRNORM : 0));
-        polled.push_back(entry);
-        positions.push_back(i);
+        if (++watched > FD_SETSIZE) return -1;
+        const SOCKET handle = static_cast<SOCKET>(entries[i].handle);
+        if (entries[i].forReading) FD_SET(handle, &readable);
+        if (entries[i].forWriting) FD_SET(handle, &writable);
+        FD_SET(handle, &failed);
     }
-    const int wait = limit.count() < 0 ? -1 : static_cast<int>(limit.count());
-    if (polled.empty()) {
-        if (wait > 0) ::Sleep(static_cast<DWORD>(wait));
+    if (watched == 0) {
+        // select refuses empty sets; wait the time out all the same.
+        if (limit.count() > 0) ::Sleep(static_cast<DWORD>(limit.count()));
         return 0;
     }
-    const int ready = ::WSAPoll(polled.data(), static_cast<ULONG>(polled.size()), wait);
+    timeval wait{};
+    wait.tv_sec = static_cast<long>(limit.count() / 1000);
+    wait.tv_usec = static_cast<long>((limit.count() % 1000) * 1000);
+    const int ready = ::select(0, &readable, &writable, &failed, limit.count() < 0 ? nullptr : &wait);
     if (ready <= 0) return ready < 0 ? -1 : 0;
     int readyCount = 0;
-    for (size_t k = 0; k < polled.size(); ++k) {
-        const bool ready_now = (polled[k].revents & (polled[k].events | POLLERR | POLLHUP | POLLNVAL)) != 0;
-        entries[positions[k]].ready = ready_now;
-        readyCount += ready_now ? 1 : 0;
+    for (size_t i = 0; i < count; ++i) {
+        if (entries[i].handle == kInvalidSocket) continue;
+        const SOCKET handle = static_cast<SOCKET>(entries[i].handle);
+        entries[i].ready = FD_ISSET(handle, &readable) || FD_ISSET(handle, &writable) || FD_ISSET(handle, &failed);
+        readyCount += entries[i].ready ? 1 : 0;
     }
     return readyCount;
 }

@@ -120,7 +120,7 @@ bool TcpSocket::SetNonBlocking(bool on) {
 }
 
 bool TcpSocket::WaitWritable(Milliseconds limit) {
-    // A refused non-blocking connect shows under WSAPoll as an error, which
+    // A refused non-blocking connect shows as an exception, which
     // WaitForSocket counts as ready; PendingError then tells what happened.
     return WaitForSocket(fd_, true, limit);
 }

@@ -17,6 +17,15 @@ bool IsTerminal(std::FILE* stream) {
     return ::_isatty(::_fileno(stream)) != 0 && ::GetConsoleMode(ConsoleOf(stream), &mode) != 0;
 }
 
+bool PrepareCursorTerminal(std::FILE* stream) {
+    if (!IsTerminal(stream)) return false;
+    DWORD mode = 0;
+    HANDLE console = ConsoleOf(stream);
+    if (!::GetConsoleMode(console, &mode)) return false;
+    constexpr DWORD kVirtualTerminal = 0x0004; // ENABLE_VIRTUAL_TERMINAL_PROCESSING
+    return (mode & kVirtualTerminal) != 0 || ::SetConsoleMode(console, mode | kVirtualTerminal) != 0;
+}
+
 int TerminalColumns(std::FILE* stream) {
     CONSOLE_SCREEN_BUFFER_INFO info{};
     if (::GetConsoleScreenBufferInfo(ConsoleOf(stream), &info)) {

@@ -128,3 +128,37 @@ TEST(TcpListener, SecondListenerOnTheSamePortIsRefused) {
     TcpListener second;
     EXPECT_FALSE(second.Listen(kLoopback, first.Port()));
 }
+
+TEST(SocketWaker, WakingNeverBlocksHoweverOftenNobodyDrains) {
+    SocketWaker waker;
+    ASSERT_TRUE(waker.Open());
+    // Far more wake-ups than a socket buffer holds: a blocking waker would hang here.
+    std::thread wakers[4];
+    for (auto& thread : wakers)
+        thread = std::thread([&] {
+            for (int i = 0; i < 20000; ++i) waker.Wake();
+        });
+    for (auto& thread : wakers) thread.join();
+    EXPECT_TRUE(WaitForSocket(waker.Handle(), false, 0ms));
+    waker.Drain();
+    EXPECT_FALSE(WaitForSocket(waker.Handle(), false, 0ms));
+}
+
+TEST(TcpSocket, PeekedBytesStayForTheNextReceive) {
+    TcpListener listener;
+    ASSERT_TRUE(listener.Listen(kLoopback, 0));
+    TcpSocket client = TcpSocket::Create();
+    ASSERT_TRUE(client.Connect("127.0.0.1", listener.Port()));
+    ASSERT_TRUE(WaitForSocket(listener.Handle(), false, 2000ms));
+    TcpSocket server = listener.Accept();
+    ASSERT_TRUE(client.SendAll("reply", 5));
+    ASSERT_TRUE(server.WaitReadable(2000ms));
+    for (int i = 0; i < 100 && server.PendingBytes() < 5; ++i) std::this_thread::sleep_for(5ms);
+    EXPECT_EQ(server.PendingBytes(), 5u);
+    char bytes[8] = {};
+    EXPECT_EQ(server.PeekSome(bytes, 3), 3);
+    EXPECT_EQ(std::string(bytes, 3), "rep");
+    EXPECT_EQ(server.ReceiveSome(bytes, sizeof bytes), 5);
+    EXPECT_EQ(std::string(bytes, 5), "reply");
+    EXPECT_EQ(server.PendingBytes(), 0u);
+}

@@ -2,6 +2,7 @@
 // idle connections dropped, a refused connection that is only that one.
 #include "platform/tcp_socket.h"
 #include "protocol/command_block.h"
+#include "protocol/device_reply.h"
 #include "protocol/sha256.h"
 #include "support/loopback_device.h"
 
@@ -126,4 +127,46 @@ TEST(SimulatedDeviceTest, RefusalAppliesToThatConnectionOnly) {
     ASSERT_TRUE(device->WaitUntilIdle());
     EXPECT_EQ(device->ConnectionCount(), 5);
     EXPECT_EQ(device->ExchangesWithCode(CmdSetMac).size(), 4u);
+}
+
+// A device that knows its members' sizes answers each one as soon as its bytes
+// are in, on every upgrade, not only the first: a later upgrade that waited
+// for the tool to fall quiet instead would take the next command as member data.
+TEST(SimulatedDeviceTest, EachUpgradeTakesItsMembersFromTheFirstAgain) {
+    sim::DeviceProfile profile;
+    profile.firmwareMemberSizes = {16};
+    auto device = StartDevice(profile);
+    const std::vector<uint8_t> member(16, 0x5A), mac(33, 7), version(32, 1);
+    auto await_reply = [](TcpSocket& socket) {
+        uint8_t reply[kDeviceReplyMax];
+        size_t got = 0;
+        while (got < sizeof reply) {
+            ssize_t n = socket.ReceiveSome(reply + got, sizeof reply - got);
+            if (n <= 0) break;
+            got += static_cast<size_t>(n);
+        }
+        return got;
+    };
+    for (int upgrade = 0; upgrade < 2; ++upgrade) {
+        TcpSocket socket = Connect(*device);
+        socket.SetReceiveLimit(5000ms);
+        CommandBlock handshake(CmdUpgradeHandshake), ready(CmdReadyUpgrade), setMac(CmdSetMac);
+        ASSERT_TRUE(socket.SendAll(handshake.Bytes().data(), handshake.Bytes().size()));
+        ASSERT_TRUE(socket.SendAll(version.data(), version.size()));
+        ASSERT_EQ(await_reply(socket), kDeviceReplyMax);
+        ASSERT_TRUE(socket.SendAll(ready.Bytes().data(), ready.Bytes().size()));
+        ASSERT_EQ(await_reply(socket), kDeviceReplyMax);
+        // The member and, right behind it, the next command.
+        std::vector<uint8_t> burst(member);
+        burst.insert(burst.end(), setMac.Bytes().begin(), setMac.Bytes().end());
+        burst.insert(burst.end(), mac.begin(), mac.end());
+        ASSERT_TRUE(socket.SendAll(burst.data(), burst.size()));
+        ASSERT_EQ(await_reply(socket), kDeviceReplyMax) << "upgrade " << upgrade;
+        socket.Close();
+        ASSERT_TRUE(device->WaitUntilIdle());
+    }
+    auto members = device->ExchangesWithCode(CmdReadyUpgrade);
+    ASSERT_EQ(members.size(), 2u);
+    for (const auto& exchange : members) EXPECT_EQ(exchange.payloadLength, member.size());
+    EXPECT_EQ(device->ExchangesWithCode(CmdSetMac).size(), 2u);
 }
