@@ -39,5 +39,11 @@ cd "$folder"
 echo "Left out of the Windows tests, and why:"
 sed 's/^/  /' windows-tests-left-out.txt
 # Twice the cores: most tests wait on sockets and timers, not on the CPU.
+status=0
 # shellcheck disable=SC2086
-ctest -j "$(( $(nproc) * 2 ))" --output-on-failure --timeout 300 ${CTEST_ARGS:-}
+ctest -j "$(( $(nproc) * 2 ))" --output-on-failure --timeout 300 ${CTEST_ARGS:-} || status=$?
+# ctest shows no output of a skipped test; its reason is the line after "Skipped".
+echo "Skipped under Wine, and why:"
+awk '/^\[ RUN      \]/ { name = $4 } /: Skipped$/ { getline reason; print "  " name ": " reason }' \
+  Testing/Temporary/LastTest.log
+exit "$status"

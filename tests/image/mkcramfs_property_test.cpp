@@ -41,6 +41,7 @@ std::string RandomFileName(std::mt19937& random, int index) {
 }
 
 TEST(MkcramfsProperty, RandomSetsRoundTripThroughFsck) {
+    if (const PlatformLimit limit = NoPosixTools()) GTEST_SKIP() << limit.reason;
     if (!HaveFsck()) GTEST_SKIP() << "fsck.cramfs not installed";
     std::mt19937 random(7341);
     TempDir dir;
