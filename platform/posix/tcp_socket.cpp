@@ -24,24 +24,6 @@ bool SetTimeoutOption(SocketHandle fd, int option, Milliseconds limit) {
 
 } // namespace
 
-TcpSocket::~TcpSocket() { Close(); }
-
-TcpSocket::TcpSocket(TcpSocket&& other) noexcept
-    : fd_(other.fd_), sentCounter_(other.sentCounter_), receiveLimit_(other.receiveLimit_) {
-    other.fd_ = kInvalidSocket;
-}
-
-TcpSocket& TcpSocket::operator=(TcpSocket&& other) noexcept {
-    if (this != &other) {
-        Close();
-        fd_ = other.fd_;
-        sentCounter_ = other.sentCounter_;
-        receiveLimit_ = other.receiveLimit_;
-        other.fd_ = kInvalidSocket;
-    }
-    return *this;
-}
-
 TcpSocket TcpSocket::Create() {
     if (!StartSockets()) return TcpSocket();
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -70,14 +52,6 @@ bool TcpSocket::StartConnect(const std::string& address, uint16_t port, bool& co
     return errno == EINPROGRESS;
 }
 
-bool TcpSocket::Connect(const std::string& address, uint16_t port, Milliseconds limit) {
-    if (!SetNonBlocking(true)) return false;
-    bool completed = false;
-    bool ok = StartConnect(address, port, completed);
-    if (ok && !completed) ok = WaitWritable(limit) && PendingError() == 0;
-    return SetNonBlocking(false) && ok;
-}
-
 ssize_t TcpSocket::SendSome(const void* data, size_t length) {
     ssize_t sent;
     do {
@@ -85,17 +59,6 @@ ssize_t TcpSocket::SendSome(const void* data, size_t length) {
     } while (sent < 0 && errno == EINTR);
     if (sent > 0 && sentCounter_ != nullptr) *sentCounter_ += static_cast<uint64_t>(sent);
     return sent;
-}
-
-bool TcpSocket::SendAll(const void* data, size_t length) {
-    const char* cursor = static_cast<const char*>(data);
-    while (length > 0) {
-        ssize_t sent = SendSome(cursor, length);
-        if (sent <= 0) return false;
-        cursor += sent;
-        length -= static_cast<size_t>(sent);
-    }
-    return true;
 }
 
 namespace {
@@ -137,18 +100,11 @@ bool TcpSocket::SetNonBlocking(bool on) {
 
 bool TcpSocket::WaitWritable(Milliseconds limit) { return WaitForSocket(fd_, true, limit); }
 
-bool TcpSocket::WaitReadable(Milliseconds limit) { return WaitForSocket(fd_, false, limit); }
-
 int TcpSocket::PendingError() {
     int error = 0;
     socklen_t size = sizeof error;
     if (::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &size) != 0) return -1;
     return error;
-}
-
-void TcpSocket::Close() {
-    CloseSocketHandle(fd_);
-    fd_ = kInvalidSocket;
 }
 
 void TcpSocket::Abort() {

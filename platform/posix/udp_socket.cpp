@@ -23,18 +23,6 @@ int Fd(SocketHandle handle) { return static_cast<int>(handle); }
 
 } // namespace
 
-UdpSocket::~UdpSocket() { Close(); }
-
-UdpSocket::UdpSocket(UdpSocket&& other) noexcept : handle_(std::exchange(other.handle_, kInvalidSocket)) {}
-
-UdpSocket& UdpSocket::operator=(UdpSocket&& other) noexcept {
-    if (this != &other) {
-        Close();
-        handle_ = std::exchange(other.handle_, kInvalidSocket);
-    }
-    return *this;
-}
-
 bool UdpSocket::Open() {
     Close();
     const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
@@ -97,11 +85,6 @@ bool UdpSocket::SetNonBlocking(bool on) {
     if (flags < 0) return false;
     flags = on ? (flags | O_NONBLOCK) : (flags & ~O_NONBLOCK);
     return ::fcntl(Fd(handle_), F_SETFL, flags) == 0;
-}
-
-void UdpSocket::Close() {
-    CloseSocketHandle(handle_);
-    handle_ = kInvalidSocket;
 }
 
 } // namespace tarnwell

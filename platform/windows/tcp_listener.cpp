@@ -6,20 +6,6 @@
 
 namespace tarnwell {
 
-TcpListener::~TcpListener() { Close(); }
-
-TcpListener::TcpListener(TcpListener&& other) noexcept
-    : handle_(std::exchange(other.handle_, kInvalidSocket)), port_(other.port_) {}
-
-TcpListener& TcpListener::operator=(TcpListener&& other) noexcept {
-    if (this != &other) {
-        Close();
-        handle_ = std::exchange(other.handle_, kInvalidSocket);
-        port_ = other.port_;
-    }
-    return *this;
-}
-
 bool TcpListener::Listen(uint32_t address, uint16_t port, int receiveBuffer) {
     Close();
     if (!StartSockets()) return false;

@@ -22,24 +22,6 @@ int ClampedLength(size_t length) { return length > 0x7fffffff ? 0x7fffffff : sta
 
 } // namespace
 
-TcpSocket::~TcpSocket() { Close(); }
-
-TcpSocket::TcpSocket(TcpSocket&& other) noexcept
-    : fd_(other.fd_), sentCounter_(other.sentCounter_), receiveLimit_(other.receiveLimit_) {
-    other.fd_ = kInvalidSocket;
-}
-
-TcpSocket& TcpSocket::operator=(TcpSocket&& other) noexcept {
-    if (this != &other) {
-        Close();
-        fd_ = other.fd_;
-        sentCounter_ = other.sentCounter_;
-        receiveLimit_ = other.receiveLimit_;
-        other.fd_ = kInvalidSocket;
-    }
-    return *this;
-}
-
 TcpSocket TcpSocket::Create() {
     if (!StartSockets()) return TcpSocket();
     const SOCKET fd = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -65,29 +47,10 @@ bool TcpSocket::StartConnect(const std::string& address, uint16_t port, bool& co
     return ::WSAGetLastError() == WSAEWOULDBLOCK;
 }
 
-bool TcpSocket::Connect(const std::string& address, uint16_t port, Milliseconds limit) {
-    if (!SetNonBlocking(true)) return false;
-    bool completed = false;
-    bool ok = StartConnect(address, port, completed);
-    if (ok && !completed) ok = WaitWritable(limit) && PendingError() == 0;
-    return SetNonBlocking(false) && ok;
-}
-
 ssize_t TcpSocket::SendSome(const void* data, size_t length) {
     const int sent = ::send(Native(fd_), static_cast<const char*>(data), ClampedLength(length), 0);
     if (sent > 0 && sentCounter_ != nullptr) *sentCounter_ += static_cast<uint64_t>(sent);
     return sent == SOCKET_ERROR ? -1 : sent;
-}
-
-bool TcpSocket::SendAll(const void* data, size_t length) {
-    const char* cursor = static_cast<const char*>(data);
-    while (length > 0) {
-        ssize_t sent = SendSome(cursor, length);
-        if (sent <= 0) return false;
-        cursor += sent;
-        length -= static_cast<size_t>(sent);
-    }
-    return true;
 }
 
 ssize_t TcpSocket::ReceiveSome(void* buffer, size_t length) {
@@ -125,18 +88,11 @@ bool TcpSocket::WaitWritable(Milliseconds limit) {
     return WaitForSocket(fd_, true, limit);
 }
 
-bool TcpSocket::WaitReadable(Milliseconds limit) { return WaitForSocket(fd_, false, limit); }
-
 int TcpSocket::PendingError() {
     int error = 0;
     int size = sizeof error;
     if (::getsockopt(Native(fd_), SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &size) != 0) return -1;
     return error;
-}
-
-void TcpSocket::Close() {
-    CloseSocketHandle(fd_);
-    fd_ = kInvalidSocket;
 }
 
 void TcpSocket::Abort() {

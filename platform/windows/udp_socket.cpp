@@ -22,18 +22,6 @@ int Length(size_t length) { return length > 0x7fffffff ? 0x7fffffff : static_cas
 
 } // namespace
 
-UdpSocket::~UdpSocket() { Close(); }
-
-UdpSocket::UdpSocket(UdpSocket&& other) noexcept : handle_(std::exchange(other.handle_, kInvalidSocket)) {}
-
-UdpSocket& UdpSocket::operator=(UdpSocket&& other) noexcept {
-    if (this != &other) {
-        Close();
-        handle_ = std::exchange(other.handle_, kInvalidSocket);
-    }
-    return *this;
-}
-
 bool UdpSocket::Open() {
     Close();
     if (!StartSockets()) return false;
@@ -106,11 +94,6 @@ long UdpSocket::Receive(void* buffer, size_t length, UdpEndpoint* from) {
 bool UdpSocket::SetNonBlocking(bool on) {
     u_long mode = on ? 1 : 0;
     return ::ioctlsocket(Native(handle_), FIONBIO, &mode) == 0;
-}
-
-void UdpSocket::Close() {
-    CloseSocketHandle(handle_);
-    handle_ = kInvalidSocket;
 }
 
 } // namespace tarnwell
