@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <cstdlib>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -20,6 +21,7 @@ int main(int argc, char** argv) {
     tarnwell::test::RecordingPrompts::InstallGlobal(&prompts);
     ::testing::InitGoogleTest(&argc, argv);
     int result = RUN_ALL_TESTS();
-    std::system(("rm -rf " + std::string(folder)).c_str());
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
     return result;
 }
