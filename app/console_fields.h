@@ -1,16 +1,11 @@
 #pragma once
 // The console fields that are bound to controls: a pull copies the controls
 // into them, a push copies them back.
+#include "platform/local_date_time.h"
+
 #include <string>
 
 namespace tarnwell {
-
-struct LocalDateTime {
-    int year = 1970, month = 1, day = 1, hour = 0, minute = 0, second = 0;
-    bool valid = true;
-
-    static LocalDateTime Now();
-};
 
 struct ConsoleBoundFields {
     std::string macText;             // edit 1011

@@ -10,37 +10,7 @@ namespace {
 thread_local RecordedAction* currentAction = nullptr;
 thread_local StepRecorder* currentStep = nullptr;
 
-BilingualText FaultReason(JournalFault fault) {
-    switch (fault) {
-    case JournalFault::CannotOpen: return {"无法打开制造日志", "the journal cannot be opened"};
-    case JournalFault::Corrupt: return {"制造日志已损坏或不是制造日志", "the journal is damaged or is not a journal"};
-    case JournalFault::NewerSchema: return {"制造日志由更新版本的程序写入", "the journal was written by a newer Tarnwell"};
-    case JournalFault::DiskFull: return {"磁盘已满", "the disk is full"};
-    case JournalFault::Locked: return {"制造日志被另一程序锁定", "another program holds the journal locked"};
-    case JournalFault::ReadOnly: return {"制造日志不可写", "the journal cannot be written"};
-    case JournalFault::ConnectionLost: return {"与日志数据库的连接已断开", "the connection to the journal database was lost"};
-    case JournalFault::NotBuiltIn: return {"此版本不含制造日志数据库", "this build has no journal databases"};
-    case JournalFault::Failed: break;
-    }
-    return {"制造日志操作失败", "a journal operation failed"};
-}
-
 } // namespace
-
-BilingualText JournalFaultMessage(const JournalError& error) {
-    BilingualText reason = FaultReason(error.Fault());
-    return {"制造日志不可用(" + reason.chinese + "),操作已停止,不再向设备发送: " + error.what(),
-            "The manufacturing journal cannot be used (" + reason.english +
-                "); the action stops and nothing more is sent to the device: " + error.what()};
-}
-
-JournalUnit::~JournalUnit() {
-    try {
-        journal_.FinishUnit(id_, failed_ ? kOutcomeFailed : kOutcomeOk);
-    } catch (const JournalError&) {
-        // The unit keeps "running": its end is unknown, which is the truth.
-    }
-}
 
 void ConsoleJournal::Use(std::unique_ptr<Journal> journal) {
     journal_ = std::move(journal);
@@ -131,9 +101,13 @@ bool StepRecorder::Finish(bool succeeded, OperatorConsole& console) {
     if (finished_ || !unit_) return true;
     finished_ = true;
     currentStep = outer_;
+    // An operation that delivered without evidence is recorded as it was.
+    std::string result = succeeded ? kOutcomeOk : kOutcomeFailed;
+    if (succeeded && noted_ && *noted_ != StepResult::Ok) result = StepResultName(*noted_);
     if (!succeeded) unit_->MarkFailed();
+    else unit_->SetOutcome(result);
     record_.endedAt = JournalTimestamp();
-    record_.result = succeeded ? kOutcomeOk : kOutcomeFailed;
+    record_.result = result;
     try {
         unit_->Records().RecordStep(unit_->Id(), record_);
         return true;
@@ -142,6 +116,10 @@ bool StepRecorder::Finish(bool succeeded, OperatorConsole& console) {
         console.ShowBilingualMessage(JournalFaultMessage(error));
         return false;
     }
+}
+
+void StepRecorder::NoteOutcome(const Outcome& outcome) {
+    if (currentStep != nullptr) currentStep->noted_ = outcome.result;
 }
 
 void StepRecorder::NoteMessage(const BilingualText& text) {

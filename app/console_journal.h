@@ -4,7 +4,9 @@
 // operation in it is one step, with both texts of every message it showed.
 // When the journal cannot be opened or written the action stops, with a
 // message, before the next operation sends anything.
-#include "app/bilingual_text.h"
+#include "device/journal_unit.h"
+#include "device/outcome.h"
+#include "text/bilingual_text.h"
 #include "journal/journal.h"
 
 #include <atomic>
@@ -24,28 +26,6 @@ inline constexpr char kSettingJournal[] = "Journal";
 inline constexpr char kSettingStation[] = "Station";
 inline constexpr char kSettingMacPoolFirst[] = "MacPoolFirst";
 inline constexpr char kSettingMacPoolLast[] = "MacPoolLast";
-
-// The operator's explanation of a journal fault, in both languages.
-BilingualText JournalFaultMessage(const JournalError& error);
-
-// One unit attempt. The action and a firmware worker it started share it; the
-// unit is finished when the last of them lets go.
-class JournalUnit {
-public:
-    JournalUnit(Journal& journal, int64_t id) : journal_(journal), id_(id) {}
-    ~JournalUnit();
-    JournalUnit(const JournalUnit&) = delete;
-    JournalUnit& operator=(const JournalUnit&) = delete;
-
-    Journal& Records() { return journal_; }
-    int64_t Id() const { return id_; }
-    void MarkFailed() { failed_ = true; }
-
-private:
-    Journal& journal_;
-    int64_t id_;
-    std::atomic<bool> failed_{false};
-};
 
 class ConsoleJournal {
 public:
@@ -115,10 +95,14 @@ public:
 
     // Where ShowBilingualMessage leaves its texts.
     static void NoteMessage(const BilingualText& text);
+    // The outcome of the operation this thread's step runs: its result is
+    // what the journal records.
+    static void NoteOutcome(const Outcome& outcome);
 
 private:
     std::shared_ptr<JournalUnit> unit_;
     StepRecord record_;
+    std::optional<StepResult> noted_;
     StepRecorder* outer_;
     bool finished_ = false;
 };

@@ -3,7 +3,7 @@
 // boxes, the controls that are read directly, the progress bar and status
 // line, file and folder pickers. The Qt dialog implements it; tests fake it.
 // Every call may come from the firmware worker as well as from the UI thread.
-#include "app/bilingual_text.h"
+#include "text/bilingual_text.h"
 #include "app/console_fields.h"
 
 #include <array>

@@ -1,7 +1,7 @@
 // Stepping the console's MAC text by one for the next unit on the line.
-#include "app/mac_text.h"
+#include "text/mac_text.h"
 #include "app/operator_console.h"
-#include "app/settings_store.h"
+#include "platform/settings_store.h"
 
 namespace tarnwell {
 

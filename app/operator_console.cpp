@@ -1,6 +1,6 @@
 #include "app/operator_console.h"
 
-#include "app/settings_store.h"
+#include "platform/settings_store.h"
 #include "platform/work_folder.h"
 
 #include <cstdio>

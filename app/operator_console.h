@@ -1,12 +1,17 @@
 #pragma once
 // The operator console without its window: every field the device operations
-// read, and the operations themselves. The Qt dialog owns one and drives it;
-// tests drive it with a fake ConsoleUi. The operations are defined in the
-// folders of their subsystems (protocol/, image/, web/, net/, app/).
-#include "app/bilingual_text.h"
+// read, and the console's side of each operation. The device work itself is
+// done by the operations of device/ on a session the console makes for the
+// action; the console turns their outcomes into its boxes, status line,
+// progress and settings. The Qt dialog owns one and drives it; tests drive it
+// with a fake ConsoleUi.
+#include "text/bilingual_text.h"
 #include "app/console_fields.h"
 #include "app/console_journal.h"
+#include "app/console_observer.h"
 #include "app/console_ui.h"
+#include "device/outcome.h"
+#include "device/unit_session.h"
 #include "protocol/channel_limits.h"
 #include "protocol/device_reply.h"
 #include "protocol/upgrade_pauses.h"
@@ -22,6 +27,7 @@ namespace tarnwell {
 
 class SettingsStore;
 class TcpSocket;
+class JournalUnit;
 
 // The verdict of one operation's awaited replies. Each operation keeps its
 // own, so a capture on the UI thread cannot change a running upgrade's verdict.
@@ -29,8 +35,6 @@ struct ReplyVerdict {
     int replyStatus = 0;    // 0 none yet, 1 accepted, 2 refused or failed
     int32_t captureLen = 0; // picture length announced by a capture reply
 };
-
-enum class ConnectOutcome { Connected, NoSocket, Failed };
 
 inline constexpr int kUpdateFileSlots = 60;
 inline constexpr int kFirmwareSlotBase = 0;
@@ -64,29 +68,27 @@ public:
     void ShowBilingualMessage(const BilingualText& text) { ShowBilingualMessage(text.chinese, text.english); }
     static std::string GetFileVersionText();
 
+    // --- device sessions -------------------------------------------------
+    // A session on `address` with this console's limits, pauses, work folder
+    // and flags; `observer` hears the operation (null: the console's window).
+    UnitSession Session(const std::string& address, OperationObserver* observer = nullptr);
+    // Keeps the outcome for the journal's step and returns it.
+    const Outcome& Noted(const Outcome& outcome);
+
     // --- command channel -------------------------------------------------
-    // Socket, connect to `address`:10002 with the channel limits; on a failed
-    // connect shows "Connect Failed!" / `chineseConnectFailure`.
-    ConnectOutcome OpenCommandChannel(TcpSocket& connection, const std::string& address,
-                                      const char* chineseConnectFailure);
-    // The same with `deviceWait` for every receive and send on the connection.
-    ConnectOutcome OpenCommandChannel(TcpSocket& connection, const std::string& address,
-                                      const char* chineseConnectFailure, Milliseconds deviceWait);
     void SendCmdReadyUpgrade(TcpSocket& connection);
     void SendFileAttr(TcpSocket& connection, uint32_t type, uint32_t size);
     // True when every byte was handed to the connection.
     bool SendFile(TcpSocket& connection, const uint8_t* data, size_t length);
+    // Interprets one reply into `verdict` and the console's state; a language
+    // list that holds the chosen name sets the language.
     int DecodeReply(const DeviceReply& reply, ReplyVerdict& verdict);
-    // DecodeReply for the firmware worker: a language list that turns up on
-    // its connection is ignored, so no language setting starts from there.
-    int DecodeWorkerReply(const DeviceReply& reply, ReplyVerdict& verdict);
 
     // --- device setting commands -----------------------------------------
     void RebootDevice();
     void RebootDevice(const std::string& address);
     void RebootDevice(const std::string& address, Milliseconds deviceWait);
     int UpdateLanguage();
-    void QueryLanguages(TcpSocket& connection);
     int SetLanguage();
     int SetVideoStandard();
     int SetDeviceTime();
@@ -101,7 +103,7 @@ public:
     void WaitForFirmwareWorker();
     // The worker's body, on its own copies of the package path and address.
     // Empties busyWorker at every end.
-    // True when the device took every member and was restarted.
+    // True when the device took every member and the reboot went out.
     bool UpgradeFirmware(const std::string& packagePath, const std::string& address);
     // UpgradeFirmware recorded as the step "UpgradeFirmware" of `unit` (null:
     // not recorded), the package's path and digest noted before anything is sent.
@@ -175,6 +177,7 @@ public:
 
 private:
     ConsoleUi& ui_;
+    ConsoleObserver windowObserver_{*this};
     SettingsStore* settings_ = nullptr; // the store Initialise read, kept for SaveMacSetting
 };
 

@@ -1,4 +1,4 @@
-#include "app/version_record.h"
+#include "platform/version_record.h"
 
 #include "app/operator_console.h"
 #include "platform/shared_library.h"

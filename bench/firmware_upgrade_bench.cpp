@@ -12,7 +12,7 @@
 #include "app/operator_console.h"
 #include "platform/tcp_socket.h"
 #include "protocol/command_block.h"
-#include "protocol/device_reply.h"
+#include "protocol/reply_reader.h"
 #include "sim/firmware_expectation.h"
 #include "sim/simulated_device.h"
 
@@ -129,18 +129,19 @@ double TimeMemberTransfer(const std::vector<uint8_t>& member, Sender sender) {
     SilentUi ui;
     OperatorConsole console(ui);
     auto start = Clock::now();
-    TcpSocket connection;
-    if (console.OpenCommandChannel(connection, device->Address(), "") != ConnectOutcome::Connected) std::exit(1);
+    TcpSocket connection = TcpSocket::Create();
+    if (!connection.Connect(device->Address(), DeviceCommandPort)) std::exit(1);
+    ReplyReader replies(connection);
     CommandBlock ready(CmdReadyUpgrade);
     connection.SendAll(ready.Bytes().data(), ready.Bytes().size());
-    ReceiveDeviceReply(connection);
+    replies.Next(Deadline::After(std::chrono::seconds(30)));
     if (sender == Sender::SendFile) {
         console.SendFile(connection, member.data(), member.size());
     } else {
         for (size_t sent = 0; sent < member.size(); sent += kChunk)
             ::send(connection.Descriptor(), member.data() + sent, std::min(kChunk, member.size() - sent), MSG_NOSIGNAL);
     }
-    if (!ReceiveDeviceReply(connection).Arrived()) std::exit(1);
+    if (!replies.Next(Deadline::After(std::chrono::seconds(30))).Complete()) std::exit(1);
     double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     connection.Close();
     device->WaitUntilIdle();

@@ -2,7 +2,7 @@
 // Turns the operator's logo bitmaps into the image the picture update sends:
 // runs the image writer in-process and checks that the install script can be
 // written (the script itself is not sent, so it is deleted again).
-#include "app/bilingual_text.h"
+#include "text/bilingual_text.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
 #include "journal/mac_number.h"
 
-#include "app/mac_text.h"
+#include "text/mac_text.h"
 
 #include <cstdio>
 

@@ -28,6 +28,7 @@ JobSummary Summarise(const std::vector<UnitRecord>& records, bool interrupted, d
         case UnitOutcome::Succeeded: ++summary.succeeded; break;
         case UnitOutcome::Failed: ++summary.failed; break;
         case UnitOutcome::Stopped: ++summary.stopped; break;
+        case UnitOutcome::Unconfirmed: ++summary.unconfirmed; break;
         }
     }
     summary.interrupted = interrupted;
@@ -37,13 +38,15 @@ JobSummary Summarise(const std::vector<UnitRecord>& records, bool interrupted, d
 }
 
 void JsonReport::StepEnded(const UnitPlan& unit, const StepRecord& record) {
-    WriteLine(Dump({{"type", "step"},
-                    {"unit", unit.address},
-                    {"step", StepName(record.step)},
-                    {"result", ResultName(record)},
-                    {"messages", Messages(record.messages)},
-                    {"bytes_sent", record.bytesSent},
-                    {"seconds", record.seconds}}));
+    json line = {{"type", "step"},
+                 {"unit", unit.address},
+                 {"step", StepName(record.step)},
+                 {"result", ResultName(record)},
+                 {"messages", Messages(record.messages)},
+                 {"bytes_sent", record.bytesSent},
+                 {"seconds", record.seconds}};
+    if (record.failure != FailureKind::None) line["failure"] = FailureKindName(record.failure);
+    WriteLine(Dump(line));
 }
 
 void JsonReport::UnitEnded(const UnitRecord& record) {
@@ -68,6 +71,7 @@ void JsonReport::WriteSummary(const JobSummary& summary) {
                     {"ok", summary.succeeded},
                     {"failed", summary.failed},
                     {"stopped", summary.stopped},
+                    {"unconfirmed", summary.unconfirmed},
                     {"interrupted", summary.interrupted},
                     {"seconds", summary.seconds},
                     {"exit_status", summary.exitStatus}}));

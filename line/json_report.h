@@ -10,7 +10,7 @@
 namespace tarnwell::line {
 
 struct JobSummary {
-    size_t units = 0, succeeded = 0, failed = 0, stopped = 0;
+    size_t units = 0, succeeded = 0, failed = 0, stopped = 0, unconfirmed = 0;
     bool interrupted = false;
     double seconds = 0;
     int exitStatus = 0;

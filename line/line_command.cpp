@@ -1,12 +1,12 @@
 #include "line/line_command.h"
 
 #include "app/console_lists.h"
-#include "app/mac_text.h"
+#include "text/mac_text.h"
 #include "journal/mac_number.h"
 #include "line/address_list.h"
 #include "line/serial_source.h"
 #include "line/unit_search.h"
-#include "protocol/package_check.h"
+#include "device/firmware_package.h"
 #include "web/serial_setting.h"
 
 #include <CLI/CLI.hpp>
@@ -85,13 +85,15 @@ bool BuildLineJob(const LineCommand& command, const std::string& searchLibraryPa
     steps = {};
     job.jobs = command.jobs;
     if (!command.firmware.empty()) {
-        PackageTable table{};
-        if (!std::filesystem::is_regular_file(command.firmware) || CheckUpgradePackage(command.firmware, table) == 0) {
+        // The journal records where the package is, whatever folder the runner started in.
+        const std::string path = std::filesystem::absolute(command.firmware).string();
+        // Read, checked and hashed once: every unit sends these very bytes.
+        job.settings.firmware = std::filesystem::is_regular_file(path) ? FirmwarePackage::Snapshot(path) : nullptr;
+        if (!job.settings.firmware) {
             error = "cannot use the firmware package " + command.firmware + ": not a readable update package";
             return false;
         }
-        // The journal records where the package is, whatever folder the runner started in.
-        steps.firmwarePackage = std::filesystem::absolute(command.firmware).string();
+        steps.firmwarePackage = path;
     }
     if (!command.language.empty()) {
         auto found = std::find(kLanguageNames.begin(), kLanguageNames.end(), command.language);

@@ -1,6 +1,6 @@
 #include "line/line_journal.h"
 
-#include "app/journal_mac_write.h"
+#include "device/journal_mac_ledger.h"
 #include "journal/mac_number.h"
 #include "line/progress_board.h"
 

@@ -4,7 +4,7 @@
 // is written by each unit's console itself).
 // Calls come from the units' own threads, several at once: an observer keeps
 // its own lock.
-#include "app/bilingual_text.h"
+#include "text/bilingual_text.h"
 #include "line/unit_record.h"
 
 #include <string>

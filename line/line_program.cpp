@@ -21,7 +21,7 @@ void PrintResults(std::FILE* out, const std::vector<UnitRecord>& records, const 
         std::string steps;
         for (const StepRecord& step : record.steps) {
             steps += std::string(steps.empty() ? "" : ", ") + StepName(step.step) + " " + ResultName(step);
-            if (!step.succeeded && !step.messages.empty()) steps += " [" + MessageText(step.messages.back()) + "]";
+            if (!step.Ok() && !step.messages.empty()) steps += " [" + MessageText(step.messages.back()) + "]";
         }
         for (Step step : record.notRun) steps += std::string(steps.empty() ? "" : ", ") + StepName(step) + " not run";
         std::string identity;
@@ -30,8 +30,11 @@ void PrintResults(std::FILE* out, const std::vector<UnitRecord>& records, const 
         std::fprintf(out, "%-15s %-7s %s%s\n", record.plan.address.c_str(), OutcomeName(record.outcome),
                      steps.c_str(), identity.c_str());
     }
-    std::fprintf(out, "%zu units: %zu ok, %zu failed, %zu stopped%s (%.1f s)\n", summary.units, summary.succeeded,
-                 summary.failed, summary.stopped, summary.interrupted ? ", interrupted" : "", summary.seconds);
+    std::string unconfirmed;
+    if (summary.unconfirmed > 0) unconfirmed = ", " + std::to_string(summary.unconfirmed) + " unconfirmed";
+    std::fprintf(out, "%zu units: %zu ok, %zu failed, %zu stopped%s%s (%.1f s)\n", summary.units, summary.succeeded,
+                 summary.failed, summary.stopped, unconfirmed.c_str(), summary.interrupted ? ", interrupted" : "",
+                 summary.seconds);
     std::fflush(out);
 }
 

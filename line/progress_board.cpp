@@ -68,6 +68,8 @@ void ProgressBoard::StepStarted(const UnitPlan& unit, Step step) {
     line.step = StepName(step);
     line.status.clear();
     line.percent = -1;
+    // The last message belongs to the step that said it.
+    line.message.clear();
     Plain(unit.address + " " + line.step + " ...");
 }
 

@@ -1,8 +1,9 @@
 #pragma once
-// What happened to one unit: each step that ran with its result, the messages
-// the console would have shown in a box, the bytes sent and the time taken.
-#include "app/bilingual_text.h"
+// What happened to one unit: each step that ran with its outcome, the
+// messages the console would have shown in a box, the bytes sent and the time.
+#include "device/outcome.h"
 #include "line/unit_plan.h"
+#include "text/bilingual_text.h"
 
 #include <cstdint>
 #include <vector>
@@ -11,20 +12,28 @@ namespace tarnwell::line {
 
 struct StepRecord {
     Step step = Step::Language;
-    bool succeeded = false;
-    bool stopped = false; // cut short by the job's stop, not failed by the unit
+    StepResult result = StepResult::Failed;
+    FailureKind failure = FailureKind::None;
+    // What the operator would have been shown; a failure nobody was shown
+    // ends with its reason.
     std::vector<BilingualText> messages;
     uint64_t bytesSent = 0;
     double seconds = 0;
+
+    bool Ok() const { return result == StepResult::Ok; }
 };
+
+// A step's record from an operation's outcome.
+StepRecord RecordOf(Step step, const Outcome& outcome);
 
 enum class UnitOutcome {
-    Succeeded, // every step succeeded
-    Failed,    // a step failed
-    Stopped,   // the job was stopped before all steps ran (and none failed)
+    Succeeded,   // every step succeeded
+    Failed,      // a step failed or was refused
+    Stopped,     // the job was stopped before all steps ran (and none failed)
+    Unconfirmed, // nothing failed, but a step went out without evidence it took
 };
 
-// "ok", "failed", "stopped".
+// "ok", "failed", "stopped", "unconfirmed".
 const char* OutcomeName(UnitOutcome outcome);
 const char* ResultName(const StepRecord& step);
 
@@ -35,5 +44,8 @@ struct UnitRecord {
     std::vector<Step> notRun; // steps left out because the job was stopped
     double seconds = 0;
 };
+
+// The unit's outcome from its steps.
+UnitOutcome OutcomeOf(const std::vector<StepRecord>& steps, bool allRan);
 
 } // namespace tarnwell::line

@@ -1,7 +1,10 @@
 #include "line/unit_run.h"
 
-#include "app/operator_console.h"
-#include "line/unit_ui.h"
+#include "app/console_lists.h"
+#include "device/firmware_upgrade.h"
+#include "device/setting_operations.h"
+#include "device/web_operations.h"
+#include "net/arp_table.h"
 #include "platform/work_folder.h"
 
 #include <chrono>
@@ -15,7 +18,7 @@ using Clock = std::chrono::steady_clock;
 
 double SecondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
-// A folder of the unit's own, so that no two consoles of the job share a work file.
+// A folder of the unit's own, so that no two units of the job share a work file.
 std::string MakeUnitWorkFolder(const std::string& root, const std::string& address) {
     namespace fs = std::filesystem;
     const fs::path base = root.empty() ? fs::path(WorkFolderPath()) / "line" : fs::path(root);
@@ -41,58 +44,59 @@ const char* JournalStepName(Step step) {
     return "";
 }
 
-bool RunStep(Step step, OperatorConsole& console, UnitUi& ui) {
-    switch (step) {
-    case Step::Language:
-        return console.UpdateLanguage() != 0;
-    case Step::Mac:
-        // The journal reserves the address inside, before the block goes out.
-        return console.SetMacAddress() != 0;
-    case Step::VideoStandard:
-        return console.SetVideoStandard() != 0;
-    case Step::Time:
-        console.deviceDate = LocalDateTime::Now();
-        console.deviceTime = console.deviceDate;
-        return console.SetDeviceTime() != 0;
-    case Step::Serial:
-        return console.SetSerial() != 0 && ui.SerialAccepted();
-    case Step::Firmware:
-    case Step::Reboot:
-        break;
+// Passes a unit's operation events on as the job's, for the step running now.
+class UnitEvents : public OperationObserver {
+public:
+    UnitEvents(const UnitPlan& unit, LineObserver& observer) : unit_(unit), observer_(observer) {}
+    void Begin(Step step) {
+        step_ = step;
+        status_.clear();
+        percent_ = 0;
     }
-    return false;
-}
+    void Message(const BilingualText& text) override { observer_.Message(unit_, step_, text); }
+    void MemberStarting(int index, int members) override {
+        if (index >= members) return;
+        status_ = "member " + std::to_string(index + 1) + " of " + std::to_string(members);
+        percent_ = 0;
+        observer_.Progress(unit_, step_, status_, percent_);
+    }
+    void Progress(int percent) override {
+        if (percent == percent_) return;
+        percent_ = percent;
+        observer_.Progress(unit_, step_, status_, percent_);
+    }
+    void WritingMember(int) override { observer_.Progress(unit_, step_, status_ + " writing", 100); }
 
-// One step as a step of the unit's recorded action. The firmware upgrade
-// records itself, with the package's digest, as the console's worker does.
-bool RunRecordedStep(Step step, RecordedAction& action, OperatorConsole& console, UnitUi& ui,
-                     const UnitSettings& settings) {
-    if (step == Step::Firmware) {
-        std::shared_ptr<JournalUnit> unit;
-        try {
-            unit = RecordedAction::CurrentUnit(console);
-        } catch (const JournalError& error) {
-            RecordedAction::StopCurrent();
-            console.ShowBilingualMessage(JournalFaultMessage(error));
-            return false;
-        }
-        // The worker's body on this unit's own thread: the job has a thread per unit already.
-        const bool upgraded =
-            console.UpgradeFirmwareRecorded(unit, *settings.steps.firmwarePackage, console.deviceAddressText);
-        return upgraded && ui.UpgradeCompleted();
+private:
+    const UnitPlan& unit_;
+    LineObserver& observer_;
+    Step step_ = Step::Language;
+    std::string status_;
+    int percent_ = 0;
+};
+
+Outcome RunStep(Step step, const UnitSession& session, const UnitPlan& unit, const UnitSettings& settings) {
+    switch (step) {
+    case Step::Language: {
+        const int selection = *settings.steps.language;
+        return UpdateLanguage(session, kLanguageNames[static_cast<size_t>(selection)], selection);
     }
-    bool succeeded = false;
-    const bool recorded = action.Step(JournalStepName(step), [&] {
-        if (step == Step::Reboot) {
-            // The reboot has no result of its own: it got through when it said nothing.
-            console.RebootDevice();
-            succeeded = !ui.HasMessages();
-        } else {
-            succeeded = RunStep(step, console, ui);
-        }
-        return succeeded ? 1 : 0;
-    });
-    return recorded && succeeded;
+    case Step::Mac:
+        return SetMacAddress(session, unit.mac);
+    case Step::VideoStandard:
+        return SetVideoStandard(session, *settings.steps.videoStandard);
+    case Step::Time: {
+        const LocalDateTime now = LocalDateTime::Now();
+        return SetDeviceTime(session, now, now);
+    }
+    case Step::Serial:
+        return SetSerial(session, unit.serial);
+    case Step::Firmware:
+        return UpgradeFirmware(session, *settings.firmware);
+    case Step::Reboot:
+        return RebootDevice(session);
+    }
+    return {};
 }
 
 } // namespace
@@ -102,74 +106,49 @@ UnitRecord RunUnit(const UnitPlan& unit, const UnitSettings& settings, LineObser
     const auto unitStart = Clock::now();
     UnitRecord record;
     record.plan = unit;
-    UnitUi ui(unit, observer, stop);
-    if (settings.steps.language) ui.languageSelection = *settings.steps.language;
-    if (settings.steps.videoStandard) ui.videoStandardSelection = *settings.steps.videoStandard;
-    ui.controls.macText = unit.mac;
-    ui.controls.autoIncrementMac = 0; // the job hands out the addresses
-    ui.controls.serialText = unit.serial;
-    ui.controls.webPortText = std::to_string(unit.webPort);
-    if (settings.steps.firmwarePackage) ui.controls.biosFilePath = *settings.steps.firmwarePackage;
+    UnitEvents events(unit, observer);
+    UnitJournalRecord journal(settings.journal, unit);
 
-    OperatorConsole console(ui);
-    ui.Attach(console);
-    console.channelLimits = settings.channelLimits;
-    console.httpLimits.connect = settings.httpLimits.connect;
-    console.httpLimits.sendWait = settings.httpLimits.sendWait;
-    console.httpLimits.replyWait = settings.httpLimits.replyWait;
-    console.upgradePauses = settings.pauses;
-    console.workFolder = MakeUnitWorkFolder(settings.workRoot, unit.address);
-    if (settings.journal.enabled) {
-        // A connection of the unit's own: the units write at once.
-        console.journal.location = settings.journal.location;
-        console.journal.station = settings.journal.station;
-        console.journal.poolFirst = settings.journal.poolFirst;
-        console.journal.poolLast = settings.journal.poolLast;
-        console.journal.Enable();
-    }
-    console.PullFields();
-    console.ReadDeviceAddress();
+    UnitSession session;
+    session.address = unit.address;
+    session.webPortText = std::to_string(unit.webPort);
+    session.limits = settings.channelLimits;
+    session.httpLimits = settings.httpLimits;
+    session.pauses = settings.pauses;
+    session.workFolder = MakeUnitWorkFolder(settings.workRoot, unit.address);
+    session.stop = &stop;
+    session.observer = &events;
+    std::atomic<int> flashLayout{0};
+    session.flashLayout = &flashLayout;
+    session.macLedger = journal.Ledger();
 
     observer.UnitStarted(unit);
     // As Update All does: the address's stale ARP entry goes before the first step.
-    console.PurgeArpEntry();
-    // The unit is one recorded action; it is begun in the journal with its first step.
-    RecordedAction action(console);
-    bool failed = false, stopped = false;
+    PurgeArpEntryFor(unit.address);
     for (Step step : settings.steps.InOrder()) {
-        // After a journal fault nothing more goes to the unit.
-        if (stop.load() || action.Stopped()) {
+        // After a stop or a journal fault nothing more goes to the unit.
+        if (stop.load() || journal.Broken()) {
             record.notRun.push_back(step);
             continue;
         }
         observer.StepStarted(unit, step);
-        ui.BeginStep(step);
-        const uint64_t bytesBefore = console.bytesSent.load();
-        const auto stepStart = Clock::now();
-        StepRecord result;
-        result.step = step;
-        result.succeeded = RunRecordedStep(step, action, console, ui, settings);
-        result.messages = ui.TakeMessages();
-        // An upgrade the stop cut short between members did not fail on its own.
-        result.stopped = !result.succeeded && step == Step::Firmware && console.stopBeforeNextMember.load();
-        result.bytesSent = console.bytesSent.load() - bytesBefore;
-        result.seconds = SecondsSince(stepStart);
-        failed = failed || (!result.succeeded && !result.stopped);
-        stopped = stopped || result.stopped;
+        events.Begin(step);
+        Outcome outcome = journal.Step(JournalStepName(step), [&] {
+            if (step == Step::Firmware) {
+                if (auto fault = journal.NotePackage(settings.firmware->Path(), settings.firmware->Sha256()))
+                    return *fault;
+            }
+            return RunStep(step, session, unit, settings);
+        });
+        StepRecord result = RecordOf(step, outcome);
         observer.StepEnded(unit, result);
         record.steps.push_back(std::move(result));
     }
-    if (failed)
-        record.outcome = UnitOutcome::Failed;
-    else if (stopped || !record.notRun.empty())
-        record.outcome = UnitOutcome::Stopped;
-    else
-        record.outcome = UnitOutcome::Succeeded;
-    // Not every step ran: the journal must not call the unit done.
-    if (record.outcome != UnitOutcome::Succeeded) action.MarkFailed();
-    if (!console.workFolder.empty()) {
+    record.outcome = OutcomeOf(record.steps, record.notRun.empty());
+    journal.Finish(OutcomeName(record.outcome));
+    if (!session.workFolder.empty()) {
         std::error_code error;
-        std::filesystem::remove_all(console.workFolder, error);
+        std::filesystem::remove_all(session.workFolder, error);
     }
     record.seconds = SecondsSince(unitStart);
     observer.UnitEnded(record);

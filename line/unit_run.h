@@ -1,26 +1,22 @@
 #pragma once
-// One unit of a line job: one OperatorConsole of its own, driven through a
-// UnitUi, runs the job's steps in order on the calling thread.
+// One unit of a line job: a session of its own (connections, work folder,
+// limits, stop request, journal unit) on which the job's steps run in order,
+// on the calling thread.
+#include "device/firmware_package.h"
 #include "line/line_observer.h"
+#include "line/unit_journal.h"
 #include "protocol/channel_limits.h"
 #include "protocol/upgrade_pauses.h"
-#include "web/http_cgi_client.h"
 
 #include <atomic>
+#include <memory>
 
 namespace tarnwell::line {
 
-// Where the units are recorded, as the console records its actions: one unit
-// attempt each, a row per step, the MAC reserved before its block goes out.
-struct UnitJournal {
-    bool enabled = false;
-    std::string location; // a SQLite path or a postgresql:// connection string
-    std::string station;  // "" for the host name
-    std::string poolFirst, poolLast;
-};
-
 struct UnitSettings {
     JobSteps steps;
+    // The package checked and read once for the whole job; every unit sends from it.
+    std::shared_ptr<const FirmwarePackage> firmware;
     ChannelLimits channelLimits;
     HttpLimits httpLimits;
     // Between members as the console waits; nobody watches the idle status line.
@@ -31,8 +27,9 @@ struct UnitSettings {
     UnitJournal journal;
 };
 
-// Runs every step unless `stop` is set before it starts; a running upgrade is
-// told to stop after the member it is sending. Reports each event to `observer`.
+// Runs every step unless `stop` is set before it starts; a running upgrade
+// stops after the member it is sending and the unit is not rebooted. Reports
+// each event to `observer`.
 UnitRecord RunUnit(const UnitPlan& unit, const UnitSettings& settings, LineObserver& observer,
                    const std::atomic<bool>& stop);
 

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <sys/types.h>
 
@@ -62,6 +63,11 @@ public:
     bool WaitReadable(Milliseconds limit);
     // SO_ERROR of the socket, or -1 when it cannot be read.
     int PendingError();
+
+    // Ends our sending side (a FIN after the bytes already queued); receiving goes on.
+    bool ShutdownSend();
+    // Sent bytes the peer has not acknowledged yet; nothing where the system cannot tell.
+    std::optional<size_t> UnacknowledgedBytes();
 
     // Every byte this socket sends from now on is added to `counter` (may be null).
     void CountSentInto(std::atomic<uint64_t>* counter) { sentCounter_ = counter; }

@@ -17,12 +17,10 @@ struct ChannelLimits {
     // On the firmware worker, every wait on the device: it may be erasing or
     // writing flash before it answers or reads on.
     Milliseconds worker{300000};
+    // A command the device does not answer counts as delivered only when the
+    // device closes its side after taking every byte; this long it may take.
+    Milliseconds closeWait{1500};
 };
-
-// A reply that comes short is waited on this long for its rest: a device may
-// write one reply in pieces, and a held-back piece waits for our delayed ACK
-// (up to 200 ms on Windows). Terse devices pay this once per reply.
-inline constexpr Milliseconds kReplyQuietGap{250};
 
 // The serial setting's web CGI exchange, on the window's thread.
 struct HttpLimits {

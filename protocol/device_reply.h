@@ -7,8 +7,6 @@
 
 namespace tarnwell {
 
-class TcpSocket;
-
 inline constexpr size_t kDeviceReplyMax = 128;
 
 enum ReplyKind : uint8_t {
@@ -35,18 +33,6 @@ struct DeviceReply {
     std::string Text() const; // from byte 32 up to its NUL, never past the buffer
 };
 
-// What may follow a reply on its connection before the tool sends again.
-enum class AfterReply {
-    Nothing,     // the reply's own bytes only
-    PictureData, // the capture's picture, possibly in the same write
-};
-
-// Reads one reply: a whole 128-byte reply in one receive returns at once; a
-// shorter one is read on until 128 bytes, the peer's close, a quiet gap of
-// kReplyQuietGap or the socket's receive limit from the start. Before picture
-// data only the reply's 9 meaningful bytes and the zero fill after them are
-// taken, so a terse capture reply keeps the picture's first bytes.
-DeviceReply ReceiveDeviceReply(TcpSocket& connection, AfterReply after = AfterReply::Nothing);
 // A reply built from raw bytes (at most 128 are kept), for tests and the simulator.
 DeviceReply MakeDeviceReply(const uint8_t* data, size_t length);
 

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <sys/stat.h>
 #include <limits>
 #include <memory>
@@ -53,12 +54,15 @@ std::uint64_t RoundUpToBlock(std::uint64_t offset) {
     return (offset + kBlockSize - 1) / kBlockSize * kBlockSize;
 }
 
-int ScanHeaders(std::FILE* file, const std::string& path, std::uint64_t fileSize, PackageTable& table) {
+// Reads the 512 bytes at an offset; false when fewer are there.
+using HeaderSource = std::function<bool(std::uint64_t offset, Header& header)>;
+
+int ScanHeaders(const HeaderSource& readHeader, const std::string& path, std::uint64_t fileSize, PackageTable& table) {
     int result = 1;
     std::uint64_t headerOffset = 0;
     for (std::size_t index = 0;; ++index) {
         Header header{};
-        if (std::fread(header.data(), 1, header.size(), file) != header.size()) {
+        if (!readHeader(headerOffset, header)) {
             std::printf("1updatefile %s is not tar\n", path.c_str());
             return 0;
         }
@@ -105,10 +109,6 @@ int ScanHeaders(std::FILE* file, const std::string& path, std::uint64_t fileSize
                                      static_cast<std::uint32_t>(size)};
         headerOffset = RoundUpToBlock(dataOffset + size);
         if (headerOffset >= fileSize) return result;
-        if (::fseeko(file, static_cast<off_t>(headerOffset), SEEK_SET) != 0) {
-            std::printf("1updatefile %s is not tar\n", path.c_str());
-            return 0;
-        }
     }
 }
 
@@ -142,9 +142,24 @@ int CheckUpgradePackage(const std::string& path, PackageTable& table) {
             std::printf("open %s is error\n", path.c_str());
             return 0;
         }
-        result = ScanHeaders(file.get(), path, FileSizeOf(path), table);
+        std::FILE* stream = file.get();
+        auto readHeader = [stream](std::uint64_t offset, Header& header) {
+            return ::fseeko(stream, static_cast<off_t>(offset), SEEK_SET) == 0 &&
+                   std::fread(header.data(), 1, header.size(), stream) == header.size();
+        };
+        result = ScanHeaders(readHeader, path, FileSizeOf(path), table);
     }
     return ProbeMembers(path, table, result);
+}
+
+int CheckUpgradePackageBytes(const std::uint8_t* data, std::size_t size, const std::string& name, PackageTable& table) {
+    table.fill(PackageMember{});
+    auto readHeader = [data, size](std::uint64_t offset, Header& header) {
+        if (offset > size || size - offset < header.size()) return false;
+        std::memcpy(header.data(), data + offset, header.size());
+        return true;
+    };
+    return ScanHeaders(readHeader, name, size, table);
 }
 
 } // namespace tarnwell

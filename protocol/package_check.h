@@ -2,6 +2,8 @@
 // Acceptance check of a firmware upgrade package: a ustar archive whose first
 // member is "Install.xml". Walks the headers without extracting anything and
 // fills the member table the upgrade sends from.
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "protocol/package_member.h"
@@ -19,5 +21,9 @@ namespace tarnwell {
 // is not plain octal or does not fit 32 bits, or a member's data run past the
 // end of the file.
 int CheckUpgradePackage(const std::string& path, PackageTable& table);
+
+// The same check on a package already in memory; `name` stands for its path
+// in the diagnostics.
+int CheckUpgradePackageBytes(const std::uint8_t* data, std::size_t size, const std::string& name, PackageTable& table);
 
 } // namespace tarnwell

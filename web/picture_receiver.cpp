@@ -2,17 +2,18 @@
 #include <vector>
 
 #include "platform/tcp_socket.h"
+#include "protocol/reply_reader.h"
 #include "web/snapshot_capture.h"
 
 namespace tarnwell {
 
-PictureCopy ReceivePicture(TcpSocket& connection, std::FILE* file, uint64_t length) {
+PictureCopy ReceivePicture(ReplyReader& replies, std::FILE* file, uint64_t length) {
     // A fixed buffer: the announced length decides how much is read, never how much is allocated.
-    std::vector<char> buffer(64 * 1024);
+    std::vector<uint8_t> buffer(64 * 1024);
     PictureCopy copy;
     while (copy.received < length) {
         size_t want = static_cast<size_t>(std::min<uint64_t>(buffer.size(), length - copy.received));
-        ssize_t got = connection.ReceiveSome(buffer.data(), want);
+        ssize_t got = replies.ReceiveFollowing(buffer.data(), want);
         if (got == 0) {
             copy.end = PictureEnd::Closed;
             return copy;

@@ -3,7 +3,7 @@
 // reads its fields, checks the text, purges the ARP entry and calls SendSerial.
 #include <string>
 
-#include "app/bilingual_text.h"
+#include "text/bilingual_text.h"
 #include "web/http_cgi_client.h"
 
 namespace tarnwell {

@@ -7,12 +7,12 @@
 #include <cstdio>
 #include <string>
 
-#include "app/console_fields.h"
+#include "platform/local_date_time.h"
 #include "protocol/channel_limits.h"
 
 namespace tarnwell {
 
-class TcpSocket;
+class ReplyReader;
 
 // "%04d%02d%02d_%02d%02d%02d" of the given local time.
 std::string CaptureTimestamp(const LocalDateTime& at);
@@ -38,8 +38,9 @@ struct PictureCopy {
     uint64_t received = 0; // bytes that arrived, all of them written unless WriteFailed
 };
 
-// Receives at most `length` bytes and appends exactly what arrives to `file`
-// as it arrives. Each receive is bounded by the socket's receive limit.
-PictureCopy ReceivePicture(TcpSocket& connection, std::FILE* file, uint64_t length);
+// Receives at most `length` bytes that follow the capture reply and appends
+// exactly what arrives to `file` as it arrives. Each receive is bounded by
+// the socket's receive limit.
+PictureCopy ReceivePicture(ReplyReader& replies, std::FILE* file, uint64_t length);
 
 } // namespace tarnwell

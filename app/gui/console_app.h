@@ -1,7 +1,7 @@
 #pragma once
 // The application object: refuses to start beside the single-instance window,
 // otherwise runs the operator console until it ends.
-#include "app/window_lookup.h"
+#include "platform/window_lookup.h"
 
 namespace tarnwell {
 

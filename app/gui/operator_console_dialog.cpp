@@ -7,8 +7,8 @@
 #include "app/gui/console_icon.h"
 #include "app/gui/ipv4_address_edit.h"
 #include "app/gui/prompts.h"
-#include "app/settings_store.h"
-#include "net/gui/console_device_search.h"
+#include "platform/settings_store.h"
+#include "app/gui/console_device_search.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

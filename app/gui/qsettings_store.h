@@ -2,7 +2,7 @@
 // The console's settings through QSettings: on Linux the INI file
 // $XDG_CONFIG_HOME/Orvel Software/Velmora.conf, on Windows the registry key of
 // the machine hive. Same value names and types either way.
-#include "app/settings_store.h"
+#include "platform/settings_store.h"
 
 #include <memory>
 

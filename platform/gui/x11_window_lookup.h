@@ -1,7 +1,7 @@
 #pragma once
 // Window lookup over the X11 desktop (EWMH client list, window names, the
 // active-window request). Without a display every lookup finds nothing.
-#include "app/window_lookup.h"
+#include "platform/window_lookup.h"
 
 #include <memory>
 

@@ -107,6 +107,14 @@ int TcpSocket::PendingError() {
     return error;
 }
 
+bool TcpSocket::ShutdownSend() { return ::shutdown(fd_, SHUT_WR) == 0; }
+
+std::optional<size_t> TcpSocket::UnacknowledgedBytes() {
+    int queued = 0;
+    if (::ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued < 0) return std::nullopt;
+    return static_cast<size_t>(queued);
+}
+
 void TcpSocket::Abort() {
     if (fd_ == kInvalidSocket) return;
     linger hard{1, 0};

@@ -1,5 +1,5 @@
 // The version record compiled into the program: only the program's own file has one.
-#include "app/version_record.h"
+#include "platform/version_record.h"
 
 namespace tarnwell {
 

@@ -1,7 +1,7 @@
 #pragma once
 // The single-instance lookup over the Windows desktop: FindWindowA for a
 // top-level dialog window by its exact title.
-#include "app/window_lookup.h"
+#include "platform/window_lookup.h"
 
 namespace tarnwell {
 

@@ -3,7 +3,7 @@
 // opened with full access and created when absent, REG_SZ texts stored with
 // their terminating zero and a REG_DWORD port. Writes go to the registry at
 // once; Close only releases the key.
-#include "app/settings_store.h"
+#include "platform/settings_store.h"
 
 #include <string>
 

@@ -95,6 +95,11 @@ int TcpSocket::PendingError() {
     return error;
 }
 
+bool TcpSocket::ShutdownSend() { return ::shutdown(fd_, SD_SEND) == 0; }
+
+// Winsock keeps the send queue to itself.
+std::optional<size_t> TcpSocket::UnacknowledgedBytes() { return std::nullopt; }
+
 void TcpSocket::Abort() {
     if (fd_ == kInvalidSocket) return;
     linger hard{};

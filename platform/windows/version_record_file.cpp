@@ -1,6 +1,6 @@
 // The version resource of an executable file, through the version-information
 // services: GetFileVersionInfoSizeA, GetFileVersionInfoA and VerQueryValueA.
-#include "app/version_record.h"
+#include "platform/version_record.h"
 
 #include <windows.h>
 

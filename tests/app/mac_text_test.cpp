@@ -1,11 +1,11 @@
-#include "app/mac_text.h"
+#include "text/mac_text.h"
 
 #include <gtest/gtest.h>
 
 #include <utility>
 #include <vector>
 
-#include "app/mac_text_block.h"
+#include "protocol/mac_text_block.h"
 
 namespace tarnwell {
 namespace {

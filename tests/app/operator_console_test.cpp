@@ -1,4 +1,4 @@
-#include "app/settings_store.h"
+#include "platform/settings_store.h"
 #include "support/console_fixture.h"
 #include "support/memory_settings_store.h"
 

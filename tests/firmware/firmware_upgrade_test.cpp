@@ -2,7 +2,7 @@
 // the operator sees, and when the device is rebooted.
 #include "upgrade_fixture.h"
 
-#include "app/settings_store.h"
+#include "platform/settings_store.h"
 #include "protocol/package_member.h"
 #include "protocol/command_block.h"
 #include "support/memory_settings_store.h"

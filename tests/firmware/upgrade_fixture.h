@@ -1,7 +1,7 @@
 #pragma once
 // A console whose firmware upgrade runs against a simulated device, with a
 // window that stamps what the operator saw in one ordered log.
-#include "app/bilingual_text.h"
+#include "text/bilingual_text.h"
 #include "app/operator_console.h"
 #include "sim/firmware_expectation.h"
 #include "support/fake_console_ui.h"

@@ -24,7 +24,10 @@ void Check(const uint8_t* data, size_t size) {
     // The status and length scans run over the same exact block, so an over-read is caught.
     bool error = tarnwell::ReplyIsHttpError(block.get(), size);
     (void)tarnwell::ReplyIsComplete(block.get(), size);
-    if (tarnwell::ReplySetsSerial(block.get(), size) != (!error && ContainsOkBounded(block.get(), size))) std::abort();
+    // Success needs an "ok" somewhere and no error status.
+    if (tarnwell::ReplySetsSerial(block.get(), size) && (error || !ContainsOkBounded(block.get(), size))) std::abort();
+    // The body is never longer than the reply it comes from.
+    if (tarnwell::ReplyBody(block.get(), size).size() > size) std::abort();
 }
 
 } // namespace

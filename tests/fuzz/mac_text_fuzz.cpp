@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/mac_text.h"
-#include "app/mac_text_block.h"
+#include "text/mac_text.h"
+#include "protocol/mac_text_block.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);

@@ -3,7 +3,7 @@
 #include "journal_test_support.h"
 
 #include "app/console_journal.h"
-#include "app/settings_store.h"
+#include "platform/settings_store.h"
 #include "journal/journal_command.h"
 #include "journal/mac_number.h"
 #include "protocol/command_block.h"

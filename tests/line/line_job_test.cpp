@@ -1,4 +1,4 @@
-#include "app/mac_text.h"
+#include "text/mac_text.h"
 #include "line/address_list.h"
 #include "line_fixture.h"
 #include "line_schema.h"
@@ -140,7 +140,8 @@ TEST_F(LineJobTest, ARefusedHandshakeFailsThatUnitAloneAndTheOthersAreIntact) {
         return line["type"] == "step" && line["unit"] == devices[1]->Address() && line["step"] == "firmware";
     });
     ASSERT_NE(refused, lines.end());
-    EXPECT_EQ((*refused)["result"], "failed");
+    EXPECT_EQ((*refused)["result"], "refused");
+    EXPECT_EQ((*refused)["failure"], "refused");
     EXPECT_EQ((*refused)["messages"],
               nlohmann::json::parse(R"([{"chinese":"升级协议版本不合","english":"UpdateTool's protocol version not applicable!"}])"));
     EXPECT_EQ(lines.back()["failed"], 1);

@@ -19,7 +19,8 @@ inline void ExpectKeys(const nlohmann::json& object, std::set<std::string> requi
 // Step lines come before their unit's line, each unit once, the summary last;
 // the summary's counts agree with the unit lines. Returns the unit lines by address.
 inline std::map<std::string, nlohmann::json> CheckJsonLines(const std::vector<nlohmann::json>& lines) {
-    const std::set<std::string> results{"ok", "failed", "stopped"};
+    const std::set<std::string> results{"ok", "failed", "refused", "stopped", "unconfirmed"};
+    const std::set<std::string> unitResults{"ok", "failed", "stopped", "unconfirmed"};
     const std::set<std::string> steps{"language", "mac", "video", "time", "serial", "firmware", "reboot"};
     std::map<std::string, nlohmann::json> units;
     std::map<std::string, int> stepLines;
@@ -28,7 +29,12 @@ inline std::map<std::string, nlohmann::json> CheckJsonLines(const std::vector<nl
         const auto& line = lines[i];
         const std::string type = line.value("type", "");
         if (type == "step") {
-            ExpectKeys(line, {"type", "unit", "step", "result", "messages", "bytes_sent", "seconds"});
+            ExpectKeys(line, {"type", "unit", "step", "result", "messages", "bytes_sent", "seconds"}, {"failure"});
+            // Whatever is not ok says why, in a failure kind and a message.
+            if (line["result"] != "ok" && line["result"] != "unconfirmed") {
+                EXPECT_TRUE(line.contains("failure")) << line.dump();
+                EXPECT_FALSE(line["messages"].empty()) << line.dump();
+            }
             EXPECT_TRUE(steps.count(line["step"].get<std::string>()));
             EXPECT_TRUE(results.count(line["result"].get<std::string>()));
             EXPECT_TRUE(line["bytes_sent"].is_number_unsigned());
@@ -41,7 +47,7 @@ inline std::map<std::string, nlohmann::json> CheckJsonLines(const std::vector<nl
             ++stepLines[line["unit"]];
         } else if (type == "unit") {
             ExpectKeys(line, {"type", "unit", "result", "steps", "not_run", "seconds"}, {"mac", "serial"});
-            EXPECT_TRUE(results.count(line["result"].get<std::string>()));
+            EXPECT_TRUE(unitResults.count(line["result"].get<std::string>()));
             EXPECT_EQ(line["steps"].size(), static_cast<size_t>(stepLines[line["unit"]]));
             for (const auto& step : line["steps"]) ExpectKeys(step, {"step", "result"});
             for (const auto& name : line["not_run"]) EXPECT_TRUE(steps.count(name.get<std::string>()));
@@ -49,13 +55,15 @@ inline std::map<std::string, nlohmann::json> CheckJsonLines(const std::vector<nl
         } else {
             EXPECT_EQ(type, "summary");
             EXPECT_EQ(i + 1, lines.size()) << "the summary is the last line";
-            ExpectKeys(line, {"type", "units", "ok", "failed", "stopped", "interrupted", "seconds", "exit_status"});
+            ExpectKeys(line,
+                       {"type", "units", "ok", "failed", "stopped", "unconfirmed", "interrupted", "seconds", "exit_status"});
             std::map<std::string, size_t> counted;
             for (const auto& [address, unit] : units) ++counted[unit["result"].get<std::string>()];
             EXPECT_EQ(line["units"].get<size_t>(), units.size());
             EXPECT_EQ(line["ok"].get<size_t>(), counted["ok"]);
             EXPECT_EQ(line["failed"].get<size_t>(), counted["failed"]);
             EXPECT_EQ(line["stopped"].get<size_t>(), counted["stopped"]);
+            EXPECT_EQ(line["unconfirmed"].get<size_t>(), counted["unconfirmed"]);
             EXPECT_EQ(line["exit_status"].get<int>(), counted["ok"] == units.size() ? 0 : 1);
         }
     }

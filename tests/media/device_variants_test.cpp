@@ -99,9 +99,14 @@ TEST_F(WebReplyTest, OkInALaterSegmentIsASuccess) {
     EXPECT_TRUE(ui.Messages().empty());
 }
 
-TEST_F(WebReplyTest, OkInASegmentedHeaderIsASuccess) {
-    SetSerialAgainst(WebCgiScript::Status(200, OkPlace::Header, 3));
+TEST_F(WebReplyTest, OkCountsInTheBodyOfASegmentedReplyNotInItsHeader) {
+    SetSerialAgainst(WebCgiScript::Status(200, OkPlace::Body, 3));
     EXPECT_TRUE(Succeeded());
+    web.Stop();
+    ui.ClearRecords();
+    ui.captionedMessages.clear();
+    SetSerialAgainst(WebCgiScript::Status(200, OkPlace::Header, 3));
+    EXPECT_FALSE(Succeeded());
 }
 
 TEST_F(WebReplyTest, ErrorStatusWithoutOkIsAFailure) {

@@ -1,6 +1,6 @@
 #pragma once
 // A console and a simulated device for the web and media handlers.
-#include "app/bilingual_text.h"
+#include "text/bilingual_text.h"
 #include "support/console_fixture.h"
 #include "support/temp_dir.h"
 

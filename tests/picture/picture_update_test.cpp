@@ -1,6 +1,6 @@
 #include "picture_fixture.h"
 
-#include "app/bilingual_text.h"
+#include "text/bilingual_text.h"
 #include "protocol/command_block.h"
 
 #include <map>

@@ -1,6 +1,6 @@
 #pragma once
 // Settings kept in memory, with switches for a key that cannot be opened or written.
-#include "app/settings_store.h"
+#include "platform/settings_store.h"
 
 #include <map>
 #include <variant>

@@ -43,6 +43,8 @@ TEST(SerialSetting, RepliesDecideTheOutcome) {
     server.SetScript(WebCgiScript::UpperCaseOkOnly());
     EXPECT_EQ(SendSerial("127.0.0.33", port, "A1", kShortLimits), SerialOutcome::SetFailed);
     server.SetScript(WebCgiScript::OkInHeaderOnly());
+    EXPECT_EQ(SendSerial("127.0.0.33", port, "A1", kShortLimits), SerialOutcome::SetFailed);
+    server.SetScript(WebCgiScript::Ok());
     EXPECT_EQ(SendSerial("127.0.0.33", port, "A1", kShortLimits), SerialOutcome::Succeeded);
 }
 

@@ -1,5 +1,5 @@
 // What the Windows build takes from the system rather than from itself.
-#include "app/version_record.h"
+#include "platform/version_record.h"
 #include "journal/journal.h"
 #include "journal/journal_error.h"
 #include "platform/shared_library.h"

@@ -1,0 +1,54 @@
+#pragma once
+// One unit's attempt in the journal, as the line runner records it: begun
+// with the unit's first step on a connection of the unit's own, a row per
+// step with its outcome, the MAC reserved before its block goes out. After a
+// journal fault nothing more is sent to the unit.
+#include "app/console_journal.h"
+#include "device/journal_mac_ledger.h"
+#include "device/outcome.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace tarnwell::line {
+
+struct UnitPlan;
+
+// Where the units are recorded, as the console records its actions.
+struct UnitJournal {
+    bool enabled = false;
+    std::string location; // a SQLite path or a postgresql:// connection string
+    std::string station;  // "" for the host name
+    std::string poolFirst, poolLast;
+};
+
+class UnitJournalRecord {
+public:
+    UnitJournalRecord(const UnitJournal& settings, const UnitPlan& unit);
+    ~UnitJournalRecord();
+
+    // Runs one step and records it as `name`; the step's outcome, with a
+    // journal fault in place of success when the row could not be written.
+    Outcome Step(const std::string& name, const std::function<Outcome()>& operation);
+    // Notes the package's path and digest before any of it is sent.
+    std::optional<Outcome> NotePackage(const std::string& path, const std::string& sha256);
+    // True after a journal fault: the unit gets nothing more.
+    bool Broken() const { return broken_; }
+    MacLedger* Ledger() { return ledger_.get(); }
+    // What the unit ends with in the journal.
+    void Finish(const std::string& outcome);
+
+private:
+    std::shared_ptr<JournalUnit> Unit(); // throws JournalError
+    Outcome Fault(const JournalError& error);
+
+    const UnitJournal& settings_;
+    const UnitPlan& plan_;
+    ConsoleJournal link_;
+    std::shared_ptr<JournalUnit> unit_;
+    std::unique_ptr<JournalMacLedger> ledger_;
+    bool broken_ = false;
+};
+
+} // namespace tarnwell::line
