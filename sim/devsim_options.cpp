@@ -36,6 +36,8 @@ const char kDevsimUsage[] =
     "  --reply-pieces N       each reply goes out in N writes (1 to 128, default 1)\n"
     "  --reply-burst          a second reply follows each reply in the same write\n"
     "  --idle-timeout TIME    drop a connection silent this long, 0 for never (default 60s)\n"
+    "  --hold-open            keep a connection open after the tool has ended its side,\n"
+    "                         until the idle timeout (a unit that never confirms a setting)\n"
     "  --keep-bytes N         leading bytes kept of each payload (default 64)\n"
     "  --fault FAULT          KIND[:conn=N][:code=0xNN][:after=BYTES][:delay=MS][:answer=N], repeatable;\n"
     "                         KIND is refuse, close, silent, slow, reset or refuse-step;\n"
@@ -269,6 +271,8 @@ std::optional<DevsimOptions> ParseDevsimOptions(int argc, const char* const argv
             auto time = ParseDuration(text, std::chrono::milliseconds(1000));
             if (!time) return fail("takes seconds (or 500ms, 2s) up to a day, not \"" + text + "\"");
             options.profile.idleTimeout = *time;
+        } else if (option == "--hold-open") {
+            options.profile.holdOpen = true;
         } else if (option == "--short-replies") {
             options.profile.replies.shortReplies = true;
         } else if (option == "--reply-pieces") {

@@ -86,11 +86,18 @@ public:
             Finish(exchange);
         }
         if (reset_) socket_.Abort();
+        else if (profile_.holdOpen && peerClosed_) HoldUntilIdle();
         std::lock_guard lock(device_.mutex_);
         if (ConnectionRecord* record = device_.KeptConnectionLocked(ordinal_)) record->sha256 = connectionHash_.Finish();
     }
 
 private:
+    void HoldUntilIdle() {
+        const auto until = std::chrono::steady_clock::now() + profile_.idleTimeout;
+        while (device_.running_ && (profile_.idleTimeout.count() == 0 || std::chrono::steady_clock::now() < until))
+            std::this_thread::sleep_for(kStopCheck);
+    }
+
     void Finish(Exchange& exchange) {
         exchange.payloadSha256 = payloadHash_.Finish();
         if (refused_) exchange.outcome = "refused";
@@ -308,6 +315,7 @@ private:
         if (readPacer_.Paced()) length = std::min<size_t>(length, 16 * 1024);
         if (!WaitForInput()) return -1;
         ssize_t got = socket_.ReceiveSome(out, length);
+        if (got == 0) peerClosed_ = true;
         if (got > 0) {
             readPacer_.Pass(static_cast<size_t>(got));
             Note(out, static_cast<size_t>(got));
@@ -389,6 +397,7 @@ private:
     Sha256 connectionHash_;
     uint8_t attributes_[8] = {};
     bool alive_ = true;
+    bool peerClosed_ = false; // the tool ended its side
     bool reset_ = false;
     bool closed_ = false;
     bool refused_ = false;

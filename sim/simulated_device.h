@@ -90,6 +90,9 @@ struct DeviceProfile {
     uint64_t linkRateBitsPerSecond = 0;          // paces what the device reads and sends; 0 for no limit
     std::chrono::milliseconds flashWritePerMiB{0}; // time to write member data before answering it
     std::chrono::milliseconds idleTimeout{60000}; // a silent connection is dropped after this; 0 for never
+    // After the tool ends its side, keep the connection open until the idle
+    // timeout instead of closing at once: the tool learns nothing either way.
+    bool holdOpen = false;
     RecordLimits records;
 };
 

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
 #include <string>
 
 #include "input_as_file.h"
@@ -35,5 +37,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (entry.type < 0 || entry.type > tarnwell::kUnknownMemberType) std::abort();
     }
     if (result == 1 && (!table[0].present || table[0].type != tarnwell::kInstallDescriptionType)) std::abort();
+
+    // The same bytes already in memory, in a block of exactly their size: the
+    // same verdict and the same table.
+    std::unique_ptr<uint8_t[]> copy(new uint8_t[size == 0 ? 1 : size]);
+    if (size > 0) std::memcpy(copy.get(), data, size);
+    tarnwell::PackageTable inMemory{};
+    int memoryResult = 0;
+    {
+        QuietStdout quiet;
+        memoryResult = tarnwell::CheckUpgradePackageBytes(copy.get(), size, path, inMemory);
+    }
+    if (memoryResult != result || inMemory != table) std::abort();
     return 0;
 }

@@ -53,3 +53,19 @@ TEST(LineProgress, OnATerminalEachFrameRedrawsEveryUnitLineInPlace) {
         EXPECT_LE(columns, 63) << line;
     }
 }
+
+TEST(LineProgress, TheLastMessageBelongsToTheStepThatSaidIt) {
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> out(std::tmpfile(), std::fclose);
+    std::vector<UnitPlan> units(1);
+    units[0].address = "127.0.0.2";
+    ProgressBoard board(out.get(), true, units, 120);
+    board.UnitStarted(units[0]);
+    board.StepStarted(units[0], Step::Serial);
+    board.Message(units[0], Step::Serial, {"设置成功", "Set Success!"});
+    board.StepStarted(units[0], Step::Firmware);
+    board.Progress(units[0], Step::Firmware, "member 1 of 2", 10);
+    board.Redraw();
+    const std::string text = Written(out.get());
+    EXPECT_NE(text.find("member 1 of 2"), std::string::npos) << text;
+    EXPECT_EQ(text.find("设置成功"), std::string::npos) << text;
+}
