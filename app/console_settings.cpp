@@ -4,7 +4,7 @@
 #include "app/operator_console.h"
 #include "device/journal_mac_ledger.h"
 #include "device/setting_operations.h"
-#include "net/arp_table.h"
+#include "device/arp_purge.h"
 
 namespace tarnwell {
 
@@ -58,6 +58,6 @@ void OperatorConsole::TestLink() {
     if (Noted(tarnwell::TestLink(Session(deviceAddressText))).Ok()) ui_.ShowMessage("连接成功");
 }
 
-void OperatorConsole::PurgeArpEntry() { PurgeArpEntryFor(deviceAddressText); }
+void OperatorConsole::PurgeArpEntry() { tarnwell::PurgeArpEntry(Session(deviceAddressText)); }
 
 } // namespace tarnwell

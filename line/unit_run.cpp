@@ -4,7 +4,7 @@
 #include "device/firmware_upgrade.h"
 #include "device/setting_operations.h"
 #include "device/web_operations.h"
-#include "net/arp_table.h"
+#include "device/arp_purge.h"
 #include "platform/work_folder.h"
 
 #include <chrono>
@@ -124,7 +124,7 @@ UnitRecord RunUnit(const UnitPlan& unit, const UnitSettings& settings, LineObser
 
     observer.UnitStarted(unit);
     // As Update All does: the address's stale ARP entry goes before the first step.
-    PurgeArpEntryFor(unit.address);
+    PurgeArpEntry(session);
     for (Step step : settings.steps.InOrder()) {
         // After a stop or a journal fault nothing more goes to the unit.
         if (stop.load() || journal.Broken()) {

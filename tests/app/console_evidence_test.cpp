@@ -3,6 +3,7 @@
 // sign either way still reads as the console always read it.
 #include "protocol/command_block.h"
 #include "support/console_fixture.h"
+#include "support/platform_limits.h"
 
 using namespace tarnwell;
 using namespace tarnwell::test;
@@ -23,6 +24,7 @@ protected:
 } // namespace
 
 TEST_F(ConsoleEvidenceTest, ACutMacBlockIsASendFailureAndTheMacStaysForTheNextTry) {
+    if (const PlatformLimit limit = NoAbortiveCloseEvidence()) GTEST_SKIP() << limit.reason;
     UseDevice().AddFault({sim::FaultKind::CloseEarly, 0, CmdSetMac, 5});
     console.OnUpdateMac();
     EXPECT_EQ(ui.Messages(), std::vector<std::string>{"发送数据失败!"});

@@ -4,6 +4,7 @@
 #include "device/setting_operations.h"
 #include "protocol/command_block.h"
 #include "session_fixture.h"
+#include "support/platform_limits.h"
 
 #include <algorithm>
 
@@ -55,6 +56,7 @@ TEST_F(DeliveryEvidenceTest, ADeviceThatTakesTheBlockAndClosesIsOkAtOnce) {
 }
 
 TEST_F(DeliveryEvidenceTest, ABlockCutShortOrResetIsAFailureWithTheSendText) {
+    if (const PlatformLimit limit = NoAbortiveCloseEvidence()) GTEST_SKIP() << limit.reason;
     const std::vector<std::pair<const char*, sim::Fault>> faults{
         {"MacCutAfterFiveBytes", {sim::FaultKind::CloseEarly, 0, CmdSetMac, 5}},
         {"TimeBlockNeverRead", {sim::FaultKind::CloseEarly, 0, CmdSetTime, 0}},

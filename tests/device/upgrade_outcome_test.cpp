@@ -5,6 +5,7 @@
 #include "device/setting_operations.h"
 #include "protocol/command_block.h"
 #include "session_fixture.h"
+#include "support/platform_limits.h"
 #include "sim/firmware_expectation.h"
 #include "support/scripted_peer.h"
 #include "support/temp_dir.h"
@@ -150,6 +151,7 @@ TEST_F(UpgradeOutcomeTest, ATricklingDeviceGetsOneDeadlineForTheWholeMember) {
 }
 
 TEST_F(UpgradeOutcomeTest, AnUpgradeWhoseRebootDidNotReachTheUnitIsNotOk) {
+    if (const PlatformLimit limit = NoAbortiveCloseEvidence()) GTEST_SKIP() << limit.reason;
     auto package = Package({3000});
     UseFirmwareDevice().AddFault({sim::FaultKind::Reset, 0, CmdReboot, 0});
     const Outcome outcome = UpgradeFirmware(session, *package);

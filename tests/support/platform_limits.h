@@ -15,6 +15,10 @@ struct PlatformLimit {
 PlatformLimit NoPosixTools();
 // The system's adapter list has no loopback adapter (Windows' IP Helper leaves it out).
 PlatformLimit NoLoopbackAdapter();
+// A unit that resets or closes on bytes it never read cannot be told from one
+// that took them: Winsock keeps the acknowledged bytes to itself, and under
+// Wine such a close reads as an orderly one.
+PlatformLimit NoAbortiveCloseEvidence();
 // Built without the journal's SQLite and PostgreSQL back ends; the line runner
 // then refuses every job.
 PlatformLimit NoJournalDatabases();

@@ -6,4 +6,6 @@ PlatformLimit NoPosixTools() { return {}; }
 
 PlatformLimit NoLoopbackAdapter() { return {}; }
 
+PlatformLimit NoAbortiveCloseEvidence() { return {}; }
+
 } // namespace tarnwell::test

@@ -8,4 +8,9 @@ PlatformLimit NoPosixTools() {
 
 PlatformLimit NoLoopbackAdapter() { return {true, "GetAdaptersInfo lists no loopback adapter"}; }
 
+PlatformLimit NoAbortiveCloseEvidence() {
+    return {true, "Winsock does not tell which sent bytes the peer acknowledged, and under Wine a peer's close "
+                  "on unread bytes reads as an orderly close"};
+}
+
 } // namespace tarnwell::test
