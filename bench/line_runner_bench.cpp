@@ -40,6 +40,8 @@ std::string Bin(const char* name) { return std::string(TARNWELL_BIN_DIR) + "/" +
 
 // Standard output to `output` and standard error to `errors` when given.
 pid_t Spawn(const std::vector<std::string>& arguments, const std::string& output, const std::string& errors = {}) {
+    // A child must not print our buffered lines a second time.
+    std::fflush(stdout);
     pid_t child = ::fork();
     if (child == 0) {
         std::vector<char*> argv;
