@@ -30,8 +30,6 @@ public:
     bool Send(const CommandBytes& block) { return Send(block.data(), block.size(), Deadline::After(wait_)); }
     bool Send(const CommandBlock& block) { return Send(block.Bytes()); }
 
-    // The next reply, waited for until `deadline`.
-    ReplyRead Reply(const Deadline& deadline) { return replies_.Next(deadline); }
     // The next reply that means something: a reply of a kind without effect
     // (16, 177, 209) with more bytes behind it is passed over, until `deadline`.
     ReplyRead Answer(const Deadline& deadline);

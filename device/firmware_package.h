@@ -24,7 +24,6 @@ public:
     int MemberCount() const;
     // Of the snapshot's bytes; "" for a package read from disk.
     const std::string& Sha256() const { return sha256_; }
-    bool InMemory() const { return static_cast<bool>(bytes_); }
 
     // The bytes of table entry `index`: from the snapshot, or read into
     // `scratch` from the file. `data` points at them on Complete.
