@@ -1,7 +1,9 @@
 #include "app/console_journal.h"
 
 #include "app/operator_console.h"
+#include "journal/journal_fault_text.h"
 #include "journal/mac_number.h"
+#include "journal/station_memory.h"
 #include "platform/host_name.h"
 
 namespace tarnwell {
@@ -10,25 +12,14 @@ namespace {
 thread_local RecordedAction* currentAction = nullptr;
 thread_local StepRecorder* currentStep = nullptr;
 
-BilingualText FaultReason(JournalFault fault) {
-    switch (fault) {
-    case JournalFault::CannotOpen: return {"无法打开制造日志", "the journal cannot be opened"};
-    case JournalFault::Corrupt: return {"制造日志已损坏或不是制造日志", "the journal is damaged or is not a journal"};
-    case JournalFault::NewerSchema: return {"制造日志由更新版本的程序写入", "the journal was written by a newer Tarnwell"};
-    case JournalFault::DiskFull: return {"磁盘已满", "the disk is full"};
-    case JournalFault::Locked: return {"制造日志被另一程序锁定", "another program holds the journal locked"};
-    case JournalFault::ReadOnly: return {"制造日志不可写", "the journal cannot be written"};
-    case JournalFault::ConnectionLost: return {"与日志数据库的连接已断开", "the connection to the journal database was lost"};
-    case JournalFault::NotBuiltIn: return {"此版本不含制造日志数据库", "this build has no journal databases"};
-    case JournalFault::Failed: break;
-    }
-    return {"制造日志操作失败", "a journal operation failed"};
-}
-
 } // namespace
 
 BilingualText JournalFaultMessage(const JournalError& error) {
-    BilingualText reason = FaultReason(error.Fault());
+    if (auto conflict = dynamic_cast<const MacFenceConflict*>(&error)) {
+        const JournalMessage loud = FenceConflictMessage(*conflict);
+        return {loud.chinese, loud.english};
+    }
+    const JournalMessage reason = JournalFaultReason(error.Fault());
     return {"制造日志不可用(" + reason.chinese + "),操作已停止,不再向设备发送: " + error.what(),
             "The manufacturing journal cannot be used (" + reason.english +
                 "); the action stops and nothing more is sent to the device: " + error.what()};
@@ -42,13 +33,21 @@ JournalUnit::~JournalUnit() {
     }
 }
 
-void ConsoleJournal::Use(std::unique_ptr<Journal> journal) {
+void ConsoleJournal::Use(std::shared_ptr<Journal> journal) {
     journal_ = std::move(journal);
     enabled_ = true;
 }
 
 Journal& ConsoleJournal::Open() {
-    if (!journal_) journal_ = OpenJournal(location);
+    if (journal_) return *journal_;
+    JournalOpening opening;
+    opening.stationMemory = stationMemory.empty() ? DefaultStationMemoryPath() : stationMemory;
+    // The console's own journal is made on its first use; a journal named in
+    // the settings is somebody's choice and must be there.
+    if (location.empty() && !JournalFileExists(DefaultJournalPath()))
+        journal_ = CreateJournal(DefaultJournalPath(), opening);
+    else
+        journal_ = OpenJournal(location, opening);
     return *journal_;
 }
 

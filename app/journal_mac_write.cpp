@@ -38,11 +38,11 @@ BilingualText MacRefusalMessage(const MacReservation& refusal, const MacPool& po
 
 MacReservation CheckMacFree(Journal& journal, uint64_t mac, const MacPool& pool) {
     using Verdict = MacReservation::Verdict;
-    if (auto refusal = PoolRefusal(mac, pool)) return {*refusal, mac, 0};
+    if (auto refusal = PoolRefusal(mac, pool)) return {*refusal, mac, 0, ""};
     auto entry = journal.LookupMac(mac);
-    if (entry && entry->state == MacState::Written) return {Verdict::AlreadyWritten, mac, entry->unit};
-    if (entry && entry->state == MacState::Reserved) return {Verdict::OutcomeUnknown, mac, entry->unit};
-    return {Verdict::Reserved, mac, 0};
+    if (entry && entry->state == MacState::Written) return {Verdict::AlreadyWritten, mac, entry->unit, ""};
+    if (entry && entry->state == MacState::Reserved) return {Verdict::OutcomeUnknown, mac, entry->unit, ""};
+    return {Verdict::Reserved, mac, 0, ""};
 }
 
 bool JournalMacWrite::Reserve(const std::string& macText) {
@@ -66,6 +66,7 @@ bool JournalMacWrite::Reserve(const std::string& macText) {
             return false;
         }
         mac_ = *mac;
+        token_ = reservation.token;
         return true;
     } catch (const JournalError& error) {
         done_ = true;
@@ -80,7 +81,7 @@ void JournalMacWrite::Written() {
     if (done_) return;
     done_ = true;
     try {
-        unit_->Records().SetMacOutcome(mac_, unit_->Id(), MacState::Written);
+        unit_->Records().SetMacOutcome(mac_, unit_->Id(), token_, MacState::Written);
     } catch (const JournalError& error) {
         unit_->MarkFailed();
         RecordedAction::StopCurrent();
@@ -91,7 +92,7 @@ void JournalMacWrite::Written() {
 JournalMacWrite::~JournalMacWrite() {
     if (done_) return;
     try {
-        unit_->Records().SetMacOutcome(mac_, unit_->Id(), MacState::Failed);
+        unit_->Records().SetMacOutcome(mac_, unit_->Id(), token_, MacState::Failed);
     } catch (const JournalError&) {
         // Left reserved: the address stays blocked until someone releases it.
     }

@@ -32,12 +32,15 @@ public:
     bool Reserve(const std::string& macText);
     // The device has the block. A journal that cannot record it is reported,
     // and the address stays reserved, so it is still never handed out again.
+    // A reservation released meanwhile is reported loudly (two devices may
+    // carry the MAC) and stops the action.
     void Written();
 
 private:
     OperatorConsole& console_;
     std::shared_ptr<JournalUnit> unit_;
     uint64_t mac_ = 0;
+    std::string token_; // the reservation's, which the outcome must name
     bool done_ = false;
 };
 

@@ -120,12 +120,15 @@ UnitRecord RunUnit(const UnitPlan& unit, const UnitSettings& settings, LineObser
     console.upgradePauses = settings.pauses;
     console.workFolder = MakeUnitWorkFolder(settings.workRoot, unit.address);
     if (settings.journal.enabled) {
-        // A connection of the unit's own: the units write at once.
         console.journal.location = settings.journal.location;
         console.journal.station = settings.journal.station;
         console.journal.poolFirst = settings.journal.poolFirst;
         console.journal.poolLast = settings.journal.poolLast;
-        console.journal.Enable();
+        console.journal.stationMemory = settings.journal.stationMemory;
+        if (settings.journal.shared)
+            console.journal.Use(settings.journal.shared);
+        else
+            console.journal.Enable();
     }
     console.PullFields();
     console.ReadDeviceAddress();

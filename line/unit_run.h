@@ -1,12 +1,14 @@
 #pragma once
 // One unit of a line job: one OperatorConsole of its own, driven through a
 // UnitUi, runs the job's steps in order on the calling thread.
+#include "journal/journal.h"
 #include "line/line_observer.h"
 #include "protocol/channel_limits.h"
 #include "protocol/upgrade_pauses.h"
 #include "web/http_cgi_client.h"
 
 #include <atomic>
+#include <memory>
 
 namespace tarnwell::line {
 
@@ -17,6 +19,12 @@ struct UnitJournal {
     std::string location; // a SQLite path or a postgresql:// connection string
     std::string station;  // "" for the host name
     std::string poolFirst, poolLast;
+    std::string stationMemory;  // the station's memory of its journals; "" checks nothing
+    bool journalChanged = false; // --journal-changed
+    // A lost database server holds the units this long before they fail.
+    std::chrono::seconds reconnectWait{60};
+    // The job's one journal, shared by every unit; null: each unit opens `location`.
+    std::shared_ptr<Journal> shared;
 };
 
 struct UnitSettings {

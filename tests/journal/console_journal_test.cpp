@@ -9,6 +9,7 @@
 #include "protocol/command_block.h"
 #include "sim/web_cgi_server.h"
 #include "support/console_fixture.h"
+#include "support/environment_override.h"
 #include "support/memory_settings_store.h"
 
 #include <sqlite3.h>
@@ -24,6 +25,7 @@ protected:
         settings.values[kSettingUpgradeMac] = std::string("02:00:00:00:00:FF");
         settings.values[kSettingStation] = std::string("line-1");
         settings.values[kSettingJournal] = path;
+        CreateJournal(path);
     }
     void Start() {
         console.Initialise(settings);
@@ -38,6 +40,7 @@ protected:
     }
 
     TempDir folder;
+    EnvironmentOverride dataHome{"XDG_DATA_HOME", folder.Path().string()};
     std::string path = folder.File("journal.sqlite3");
     MemorySettingsStore settings;
 };
@@ -101,8 +104,8 @@ TEST_F(ConsoleJournalTest, ReservationWithoutOutcomeBlocksUntilReleased) {
     EXPECT_EQ(MacBlocksSent(), 0);
 
     std::ostringstream out, err;
-    EXPECT_EQ(RunJournalCommand({"--journal", path, "release", "02:00:00:00:00:ff"}, out, err), 0) << err.str();
-    EXPECT_EQ(RunJournalCommand({"--journal", path, "release", "02:00:00:00:00:ff"}, out, err), 1);
+    EXPECT_EQ(RunJournalCommand({"--journal", path, "release", "02:00:00:00:00:ff", "--yes"}, out, err), 0) << err.str();
+    EXPECT_EQ(RunJournalCommand({"--journal", path, "release", "02:00:00:00:00:ff", "--yes"}, out, err), 1);
     ui.ClearRecords();
     console.OnUpdateMac();
     EXPECT_EQ(ui.Messages(), std::vector<std::string>{"更新成功"});
@@ -128,7 +131,7 @@ TEST_F(ConsoleJournalTest, DamagedJournalStopsUpdateAllUntouchedAndSilentTowards
     ui.checks[IdCheckTime] = true;
     console.UpdateAll();
     ASSERT_EQ(ui.Messages().size(), 1u); // no "升成完成"
-    EXPECT_EQ(ui.Messages()[0].rfind("制造日志不可用(制造日志已损坏或不是制造日志)", 0), 0u) << ui.Messages()[0];
+    EXPECT_EQ(ui.Messages()[0].rfind("制造日志不可用(这不是Tarnwell制造日志", 0), 0u) << ui.Messages()[0];
     ASSERT_TRUE(device->WaitUntilIdle());
     EXPECT_EQ(device->ConnectionCount(), 0);
     EXPECT_EQ(ReadFileBytes(path), garbage);
@@ -211,9 +214,12 @@ TEST(ConsoleJournalPostgresTest, LostServerStopsTheActionAndAReturningOneIsUsedA
         if (server.Problem().rfind("no PostgreSQL server binaries", 0) == 0) GTEST_SKIP() << server.Problem();
         FAIL() << server.Problem();
     }
+    TempDir folder;
+    EnvironmentOverride dataHome{"XDG_DATA_HOME", folder.Path().string()};
     FakeConsoleUi ui;
     OperatorConsole console(ui);
     console.journal.location = server.NewDatabase();
+    CreateJournal(console.journal.location);
     console.journal.Enable();
     auto device = StartDevice();
     ui.SetAddress(device->Address());

@@ -24,8 +24,9 @@ TEST_P(JournalBackendTest, AMacIsNeverHandedOutTwiceWithoutRelease) {
     EXPECT_EQ(unknown.verdict, Verdict::OutcomeUnknown);
     EXPECT_EQ(unknown.holder, first);
     EXPECT_TRUE(journal->ReleaseMac(kBase));
-    ASSERT_EQ(journal->ReserveMac(kBase, second, {}).verdict, Verdict::Reserved);
-    journal->SetMacOutcome(kBase, second, MacState::Written);
+    auto reserved = journal->ReserveMac(kBase, second, {});
+    ASSERT_EQ(reserved.verdict, Verdict::Reserved);
+    journal->SetMacOutcome(kBase, second, reserved.token, MacState::Written);
     // Written is final: no release, no second unit.
     EXPECT_FALSE(journal->ReleaseMac(kBase));
     // Both attempts carry the address; the look-up shows them in order.
@@ -36,8 +37,9 @@ TEST_P(JournalBackendTest, AMacIsNeverHandedOutTwiceWithoutRelease) {
     EXPECT_EQ(written.verdict, Verdict::AlreadyWritten);
     EXPECT_EQ(written.holder, second);
     // A failed write frees the address for the next attempt.
-    ASSERT_EQ(journal->ReserveMac(kBase + 1, first, {}).verdict, Verdict::Reserved);
-    journal->SetMacOutcome(kBase + 1, first, MacState::Failed);
+    auto failing = journal->ReserveMac(kBase + 1, first, {});
+    ASSERT_EQ(failing.verdict, Verdict::Reserved);
+    journal->SetMacOutcome(kBase + 1, first, failing.token, MacState::Failed);
     EXPECT_EQ(journal->ReserveMac(kBase + 1, second, {}).verdict, Verdict::Reserved);
     EXPECT_EQ(journal->FindUnits("SN1").at(0).id, first);
     EXPECT_EQ(journal->LookupMac(kBase)->station, "s2");
@@ -112,13 +114,12 @@ TEST_P(JournalBackendTest, StepsKeepBothTextsAndTheExportQuotesForSpreadsheets) 
     EXPECT_EQ(rows[1][5], "SN \"7\", batch\r\n2");
     EXPECT_EQ(rows[2][1], "'=cmd|' /C calc'!A0");
     EXPECT_EQ(rows[2][5], "'+SUM(A1)");
-    EXPECT_EQ(journal->SchemaVersion(), 2);
+    EXPECT_EQ(journal->SchemaVersion(), 3);
 }
 
 // Four stations at once, 1000 addresses each: every address is given once,
 // and the pool has no hole that the journal cannot account for.
 TEST_P(JournalBackendTest, FourStationsAllocatingAtOnceGetDistinctAddresses) {
-    Open(); // creates the schema before the race
     constexpr int kStations = 4, kEach = 1000;
     std::vector<pid_t> stations;
     for (int s = 0; s < kStations; ++s)

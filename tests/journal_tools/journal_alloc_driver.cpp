@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
             int64_t unit = journal->BeginUnit({argv[2], "127.0.0.1", "", "", ""});
             MacReservation got = journal->ReserveNextMac(unit, pool);
             if (got.verdict != MacReservation::Verdict::Reserved) return 1;
-            journal->SetMacOutcome(got.mac, unit, MacState::Written);
+            journal->SetMacOutcome(got.mac, unit, got.token, MacState::Written);
             journal->FinishUnit(unit, kOutcomeOk);
         }
     } catch (const JournalError& error) {

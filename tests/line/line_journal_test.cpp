@@ -108,7 +108,7 @@ TEST_F(LineJournalTest, AJournalThatCannotBeUsedStopsWithExitTwoAndStaysUntouche
     WriteFileBytes(settings.units.journal.location, garbage);
     LineRun damaged = Run({"--time", Addresses()[0]});
     EXPECT_EQ(damaged.exitStatus, 2);
-    EXPECT_NE(damaged.err.find("制造日志已损坏或不是制造日志"), std::string::npos) << damaged.err;
+    EXPECT_NE(damaged.err.find("这不是Tarnwell制造日志"), std::string::npos) << damaged.err;
     EXPECT_EQ(ReadFileBytes(settings.units.journal.location), garbage);
 
     // --journal names another one; a folder is no journal either.
