@@ -16,7 +16,7 @@ std::shared_ptr<Journal> OpenLineJournal(const UnitJournal& journal, const std::
         opening.stationMemory = journal.stationMemory;
         opening.journalChanged = journal.journalChanged;
         opening.reconnectWait = journal.reconnectWait;
-        std::shared_ptr<Journal> records = OpenJournal(journal.location, opening);
+        std::shared_ptr<Journal> records = journal.shared ? journal.shared : OpenJournal(journal.location, opening);
         const MacPool bounds = pool.Pool();
         for (const UnitPlan& unit : units) {
             if (unit.mac.empty()) continue;

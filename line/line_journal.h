@@ -12,7 +12,9 @@
 
 namespace tarnwell::line {
 
-// Null with `error` (the console's message, both languages): the job must not start.
+// The journal the job names, or `journal.shared` when one was made for it
+// (tests); null with `error` (the console's message, both languages): the
+// job must not start.
 std::shared_ptr<Journal> OpenLineJournal(const UnitJournal& journal, const std::vector<UnitPlan>& units,
                                          std::string& error);
 

@@ -23,7 +23,8 @@ struct UnitJournal {
     bool journalChanged = false; // --journal-changed
     // A lost database server holds the units this long before they fail.
     std::chrono::seconds reconnectWait{60};
-    // The job's one journal, shared by every unit; null: each unit opens `location`.
+    // The job's one journal, shared by every unit; null: each unit opens `location`
+    // (the runner opens it; a test may hand in one of its own).
     std::shared_ptr<Journal> shared;
 };
 

@@ -17,11 +17,20 @@ namespace {
 // Long enough for another station process to finish a commit, short enough
 // that an operator is told about a stuck lock instead of waiting.
 constexpr int kBusyTimeoutMs = 10000;
+// Less room than a few pages of the journal: nothing more can be written.
+constexpr std::uintmax_t kNoRoomLeft = 256 * 1024;
 
-JournalFault FaultOf(int code, int systemError) {
-    // A full disk shows as SQLITE_FULL on a data write but as an I/O error
-    // on the -shm file or a sync: the operator needs the same words for both.
+// A full disk shows as SQLITE_FULL on a data write but as an I/O error on
+// the -shm file or a sync, where SQLite rarely keeps the system's error: the
+// operator needs the same words for both, so an I/O error on a file system
+// with no room left is a full disk too.
+JournalFault FaultOf(int code, int systemError, const std::string& path) {
     if (systemError == ENOSPC || systemError == EDQUOT) return JournalFault::DiskFull;
+    if ((code & 0xFF) == SQLITE_IOERR) {
+        std::error_code error;
+        const auto space = std::filesystem::space(std::filesystem::path(path).parent_path(), error);
+        if (!error && space.available < kNoRoomLeft) return JournalFault::DiskFull;
+    }
     switch (code & 0xFF) {
     case SQLITE_CORRUPT:
     case SQLITE_NOTADB: return JournalFault::Corrupt;
@@ -109,7 +118,7 @@ void SqliteConnection::UseWriteAheadLog() {
 void SqliteConnection::Fail(int code, const std::string& doing) {
     std::string detail = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(code);
     const int systemError = db_ ? sqlite3_system_errno(db_) : 0;
-    const JournalFault fault = FaultOf(code, systemError);
+    const JournalFault fault = FaultOf(code, systemError, path_);
     if (fault == JournalFault::DiskFull && detail.find("full") == std::string::npos) detail += " (the disk is full)";
     throw JournalError(fault, path_ + ": " + doing + ": " + detail);
 }

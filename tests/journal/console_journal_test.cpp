@@ -10,6 +10,7 @@
 #include "sim/web_cgi_server.h"
 #include "support/console_fixture.h"
 #include "support/environment_override.h"
+#include "support/forwarding_journal.h"
 #include "support/memory_settings_store.h"
 
 #include <sqlite3.h>
@@ -110,6 +111,24 @@ TEST_F(ConsoleJournalTest, ReservationWithoutOutcomeBlocksUntilReleased) {
     console.OnUpdateMac();
     EXPECT_EQ(ui.Messages(), std::vector<std::string>{"更新成功"});
     EXPECT_EQ(MacBlocksSent(), 1);
+}
+
+TEST_F(ConsoleJournalTest, MacReleasedWhileTheConsoleWroteItIsReportedLoudly) {
+    Start();
+    console.journal.Use(std::make_shared<ReleasedWhileWriting>(Records()));
+    console.OnUpdateMac();
+    ASSERT_EQ(ui.Messages().size(), 1u);
+    EXPECT_EQ(ui.Messages()[0].rfind("MAC地址 02:00:00:00:00:FF 在本设备写入期间被释放:可能有两台设备使用同一地址", 0), 0u)
+        << ui.Messages()[0];
+    EXPECT_EQ(MacBlocksSent(), 1);
+    auto journal = Records();
+    EXPECT_EQ(journal->FindUnits("02:00:00:00:00:FF").size(), 2u);
+    ASSERT_EQ(journal->MacConflicts(0x0200000000FFull).size(), 1u);
+    EXPECT_EQ(journal->Units("").at(0).outcome, kOutcomeFailed);
+    auto messages = journal->Steps(journal->Units("").at(0).id).at(0).messages;
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].english.find("was released while this unit was writing it: two devices may carry it"),
+              std::string::npos);
 }
 
 TEST_F(ConsoleJournalTest, UsedUpPoolStopsBeforeAnythingIsSent) {

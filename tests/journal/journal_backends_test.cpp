@@ -2,6 +2,7 @@
 // look-up, several stations at once.
 #include "journal_test_support.h"
 
+#include "journal/journal_command.h"
 #include "journal/journal_export.h"
 #include "journal/mac_number.h"
 
@@ -43,6 +44,56 @@ TEST_P(JournalBackendTest, AMacIsNeverHandedOutTwiceWithoutRelease) {
     EXPECT_EQ(journal->ReserveMac(kBase + 1, second, {}).verdict, Verdict::Reserved);
     EXPECT_EQ(journal->FindUnits("SN1").at(0).id, first);
     EXPECT_EQ(journal->LookupMac(kBase)->station, "s2");
+}
+
+// Runner A reserved and hung; the operator released its MAC and runner B
+// wrote it. A's late write must not take the MAC over quietly.
+TEST_P(JournalBackendTest, AWriteAfterItsReservationWasReleasedIsAConflictThatFindShows) {
+    auto journal = Open();
+    const int64_t a = journal->BeginUnit({"station-A", "127.0.0.2", "", "", ""});
+    const int64_t b = journal->BeginUnit({"station-B", "127.0.0.3", "", "", ""});
+    const MacReservation first = journal->ReserveMac(kBase, a, {});
+    ASSERT_TRUE(journal->ReleaseMac(kBase));
+    const MacReservation second = journal->ReserveMac(kBase, b, {});
+    ASSERT_EQ(second.verdict, Verdict::Reserved);
+    EXPECT_NE(second.token, first.token);
+    journal->SetMacOutcome(kBase, b, second.token, MacState::Written);
+    try {
+        journal->SetMacOutcome(kBase, a, first.token, MacState::Written);
+        FAIL() << "the late write was taken";
+    } catch (const MacFenceConflict& conflict) {
+        EXPECT_EQ(conflict.holder, b);
+        EXPECT_EQ(conflict.holderState, "written");
+        EXPECT_EQ(conflict.holderStation, "station-B");
+        EXPECT_NE(std::string(conflict.what()).find("MAC 02:00:00:00:01:00 was released while this unit was writing "
+                                                    "it: two devices may carry it"),
+                  std::string::npos)
+            << conflict.what();
+    }
+    EXPECT_TRUE(journal->HasFailedWith(JournalFault::FenceConflict));
+    EXPECT_EQ(journal->LookupMac(kBase)->unit, b); // B's write stands
+    EXPECT_EQ(journal->FindUnits("02:00:00:00:01:00").size(), 2u);
+    auto conflicts = journal->MacConflicts(kBase);
+    ASSERT_EQ(conflicts.size(), 1u);
+    EXPECT_EQ(conflicts[0].unit, a);
+    EXPECT_EQ(conflicts[0].station, "station-A");
+    EXPECT_EQ(conflicts[0].holder, b);
+
+    // Released and taken by nobody yet: the late write blocks it, still loudly.
+    const MacReservation lone = journal->ReserveMac(kBase + 1, a, {});
+    ASSERT_TRUE(journal->ReleaseMac(kBase + 1));
+    EXPECT_THROW(journal->SetMacOutcome(kBase + 1, a, lone.token, MacState::Written), MacFenceConflict);
+    EXPECT_EQ(journal->LookupMac(kBase + 1)->state, MacState::Written);
+    EXPECT_EQ(journal->ReserveMac(kBase + 1, b, {}).verdict, Verdict::AlreadyWritten);
+    // A late failure changes nothing; the same write reported twice is no conflict.
+    const MacReservation third = journal->ReserveMac(kBase + 2, a, {});
+    ASSERT_TRUE(journal->ReleaseMac(kBase + 2));
+    journal->SetMacOutcome(kBase + 2, a, third.token, MacState::Failed);
+    EXPECT_EQ(journal->LookupMac(kBase + 2)->state, MacState::Released);
+    const MacReservation fourth = journal->ReserveMac(kBase + 3, b, {});
+    journal->SetMacOutcome(kBase + 3, b, fourth.token, MacState::Written);
+    journal->SetMacOutcome(kBase + 3, b, fourth.token, MacState::Written);
+    EXPECT_TRUE(journal->MacConflicts(kBase + 3).empty());
 }
 
 TEST_P(JournalBackendTest, PoolBoundsStopBeforeAnythingIsHandedOut) {
@@ -141,6 +192,26 @@ TEST_P(JournalBackendTest, FourStationsAllocatingAtOnceGetDistinctAddresses) {
     EXPECT_EQ(units.size(), macs.size());
     EXPECT_EQ(stationNames.size(), size_t(kStations));
     for (const auto& unit : journal->Units("")) EXPECT_EQ(journal->LookupMac(*ParseMacNumber(unit.mac))->unit, unit.id);
+}
+
+TEST_P(JournalBackendTest, ReleaseSaysWhatItKnowsAndNeedsYes) {
+    {
+        auto journal = Open();
+        const int64_t unit = journal->BeginUnit({"rack-3", "127.0.0.7", "SN-77", "", ""});
+        journal->RecordStep(unit, {"UpdateLanguage", "2026-01-01T00:00:00.000Z", "2026-01-01T00:00:01.000Z", "ok", {}});
+        journal->ReserveMac(kBase, unit, {});
+    }
+    std::ostringstream out, err;
+    EXPECT_EQ(RunJournalCommand({"--journal", location, "release", "02:00:00:00:01:00"}, out, err), 1);
+    EXPECT_NE(out.str().find("is reserved by unit 1 at station rack-3 since "), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("address 127.0.0.7"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("never ended"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("last recorded step: UpdateLanguage ok"), std::string::npos) << out.str();
+    EXPECT_NE(err.str().find("--yes"), std::string::npos) << err.str();
+    EXPECT_EQ(Open()->LookupMac(kBase)->state, MacState::Reserved);
+    EXPECT_EQ(RunJournalCommand({"--journal", location, "release", "--yes", "02:00:00:00:01:00"}, out, err), 0)
+        << err.str();
+    EXPECT_EQ(Open()->LookupMac(kBase)->state, MacState::Released);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, JournalBackendTest, ::testing::Values(Backend::Sqlite, Backend::Postgres),

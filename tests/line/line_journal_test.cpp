@@ -4,6 +4,11 @@
 #include "journal/mac_number.h"
 #include "line_fixture.h"
 #include "journal/sha256.h"
+#include "support/forwarding_journal.h"
+#include "support/full_disk_vfs.h"
+#include "support/postgres_server.h"
+
+#include <libpq-fe.h>
 
 #include <filesystem>
 #include <set>
@@ -117,4 +122,113 @@ TEST_F(LineJournalTest, AJournalThatCannotBeUsedStopsWithExitTwoAndStaysUntouche
     EXPECT_EQ(folder.exitStatus, 2);
     EXPECT_NE(folder.err.find("制造日志不可用"), std::string::npos) << folder.err;
     EXPECT_EQ(Connections(), 0);
+}
+
+TEST_F(LineJournalTest, AnEmptiedDeletedOrSwappedJournalStopsTheJobBeforeAnythingIsSent) {
+    StartDevices(1);
+    const std::string address = Addresses()[0];
+    const std::string journal = settings.units.journal.location;
+    ASSERT_EQ(Run({"--mac", "02:00:00:00:04:00", address}).exitStatus, 0);
+    const int before = Connections();
+
+    std::filesystem::resize_file(journal, 0);
+    LineRun emptied = Run({"--mac", "02:00:00:00:04:00", address});
+    EXPECT_EQ(emptied.exitStatus, 2);
+    EXPECT_NE(emptied.err.find("制造日志为空"), std::string::npos) << emptied.err;
+    EXPECT_NE(emptied.err.find("the journal is empty"), std::string::npos) << emptied.err;
+
+    std::filesystem::remove(journal);
+    LineRun deleted = Run({"--mac", "02:00:00:00:04:00", address});
+    EXPECT_EQ(deleted.exitStatus, 2);
+    EXPECT_NE(deleted.err.find("tarnwell-journal init"), std::string::npos) << deleted.err;
+    EXPECT_FALSE(std::filesystem::exists(journal));
+
+    // Made again, as "delete it to start over" would have it: this station knows better.
+    CreateJournal(journal);
+    LineRun remade = Run({"--mac", "02:00:00:00:04:00", address});
+    EXPECT_EQ(remade.exitStatus, 2);
+    EXPECT_NE(remade.err.find("这不是本工位写过的制造日志"), std::string::npos) << remade.err;
+    EXPECT_NE(remade.err.find("handed out MACs up to 02:00:00:00:04:00"), std::string::npos) << remade.err;
+    EXPECT_EQ(Connections(), before);
+
+    // Said on purpose, it is taken and remembered.
+    EXPECT_EQ(Run({"--journal-changed", "--mac", "02:00:00:00:05:00", address}).exitStatus, 0);
+    EXPECT_EQ(Run({"--mac", "02:00:00:00:05:01", address}).exitStatus, 0);
+}
+
+TEST_F(LineJournalTest, MistypedJournalUrlsAreRefusedAndMakeNothingInTheWorkingFolder) {
+    StartDevices(1);
+    TempDir working;
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(working.Path());
+    for (const char* typo : {"postgresql:/tarnwell", "pgsql://db/tarnwell", " postgresql://db/tarnwell",
+                             "postgresql://db/tarnwell ", "http://db/tarnwell"}) {
+        LineRun run = Run({"--journal", typo, "--time", Addresses()[0]});
+        EXPECT_EQ(run.exitStatus, 2) << typo;
+        EXPECT_NE(run.err.find("is not a journal location"), std::string::npos) << run.err;
+    }
+    // A relative path is the file in the working folder, said in full; it must exist.
+    LineRun relative = Run({"--journal", "demo/journal.sqlite3", "--time", Addresses()[0]});
+    EXPECT_EQ(relative.exitStatus, 2);
+    EXPECT_NE(relative.err.find("journal " + (working.Path() / "demo/journal.sqlite3").string()), std::string::npos)
+        << relative.err;
+    const bool empty = std::filesystem::is_empty(working.Path());
+    std::filesystem::current_path(previous);
+    EXPECT_TRUE(empty);
+    EXPECT_EQ(Connections(), 0);
+}
+
+TEST_F(LineJournalTest, AWriteAfterItsReservationWasReleasedFailsTheJobLoudly) {
+    StartDevices(1);
+    auto interleaved = std::make_shared<ReleasedWhileWriting>(Records());
+    settings.units.journal.shared = interleaved;
+    LineRun run = Run({"--json", "--mac", "02:00:00:00:06:00", Addresses()[0]});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_NE(run.out.find("MAC 02:00:00:00:06:00 was released while this unit was writing it: two devices may carry it"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.err.find("two devices may carry the same MAC"), std::string::npos) << run.err;
+    auto journal = Records();
+    EXPECT_EQ(journal->FindUnits("02:00:00:00:06:00").size(), 2u);
+    ASSERT_EQ(journal->MacConflicts(0x020000000600ull).size(), 1u);
+    EXPECT_EQ(journal->MacConflicts(0x020000000600ull)[0].holder, interleaved->otherUnit);
+}
+
+TEST_F(LineJournalTest, AFullDiskIsSaidInBothLanguagesWithExitTwoWheneverItHappens) {
+    StartDevices(2);
+    // Full from the first write, and full in the middle of the job.
+    for (int64_t room : {0, 40000}) {
+        SCOPED_TRACE(room);
+        FullDiskVfs disk(room);
+        LineRun run = Run({"--time", Addresses()[0], Addresses()[1]});
+        EXPECT_EQ(run.exitStatus, 2);
+        EXPECT_NE(run.err.find("磁盘已满"), std::string::npos) << run.err << run.out;
+        EXPECT_NE(run.err.find("the disk is full"), std::string::npos) << run.err;
+    }
+}
+
+TEST_F(LineJournalTest, OneDatabaseConnectionServesTheWholeJob) {
+    PostgresServer server;
+    if (!server.Running()) {
+        if (server.Problem().rfind("no PostgreSQL server binaries", 0) == 0) GTEST_SKIP() << server.Problem();
+        FAIL() << server.Problem();
+    }
+    // A station's role may hold two connections; a connection per unit would need six.
+    const std::string admin = server.NewDatabase();
+    const std::string database = admin.substr(0, admin.find('?')).substr(std::string("postgresql:///").size());
+    PGconn* conn = PQconnectdb(admin.c_str());
+    for (const std::string& sql : {std::string("CREATE ROLE station LOGIN CONNECTION LIMIT 2"),
+                                  "ALTER DATABASE " + database + " OWNER TO station"})
+        PQclear(PQexec(conn, sql.c_str()));
+    PQfinish(conn);
+    std::string url = admin;
+    url.replace(url.find("user=tarnwell"), std::string("user=tarnwell").size(), "user=station");
+    CreateJournal(url);
+
+    StartDevices(6);
+    std::vector<std::string> arguments{"--journal", url, "--mac", "02:00:00:00:07:00", "--time"};
+    for (const auto& address : Addresses()) arguments.push_back(address);
+    LineRun run = Run(arguments);
+    EXPECT_EQ(run.exitStatus, 0) << run.err << run.out;
+    EXPECT_EQ(OpenJournal(url)->Units("").size(), 6u);
 }
