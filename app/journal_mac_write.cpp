@@ -27,6 +27,10 @@ BilingualText MacRefusalMessage(const MacReservation& refusal, const MacPool& po
         return {"MAC地址池已用完(最后地址 " + last + "),未向设备发送任何数据!",
                 "The MAC address pool is used up (last address " + last + "); nothing was sent to the device!"};
     }
+    case Verdict::NotAssignable:
+        return {"MAC地址 " + mac + " 不能用于设备(全零、组播或广播地址),未向设备发送任何数据!",
+                "MAC address " + mac + " cannot be a device's own (all zeros, multicast or broadcast); nothing was "
+                                       "sent to the device!"};
     case Verdict::OutsidePool:
     case Verdict::Reserved: break;
     }

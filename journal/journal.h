@@ -86,6 +86,7 @@ struct MacReservation {
         OutcomeUnknown, // reserved by `holder`, whose write never reported back
         OutsidePool,
         PoolExhausted,
+        NotAssignable,  // all zeros, multicast or broadcast: no device may carry it
     };
     Verdict verdict = Verdict::Reserved;
     uint64_t mac = 0;
@@ -119,8 +120,9 @@ struct JournalOpening {
     std::chrono::seconds reconnectWait{0};
 };
 
-// The pool's refusal of `mac`: PoolExhausted past its last address,
-// OutsidePool before its first; nothing inside it.
+// The refusal of `mac` before the journal is asked: NotAssignable for an
+// address no device may carry, PoolExhausted past the pool's last address,
+// OutsidePool before its first; nothing for an assignable one inside it.
 std::optional<MacReservation::Verdict> PoolRefusal(uint64_t mac, const MacPool& pool);
 
 class Journal {
@@ -137,8 +139,9 @@ public:
     // Reserves exactly `mac` for `unit` unless the journal shows it written
     // or reserved elsewhere, or it lies outside the pool.
     virtual MacReservation ReserveMac(uint64_t mac, int64_t unit, const MacPool& pool) = 0;
-    // Reserves the address after the highest one of the pool ever handed out;
-    // `first` must be set. Two stations can never get the same one.
+    // Reserves the address after the highest one of the pool ever handed out
+    // (skipping the multicast ones); `first` must be set. Two stations can
+    // never get the same one.
     virtual MacReservation ReserveNextMac(int64_t unit, const MacPool& pool) = 0;
     // Written or Failed, for the reservation `token` of `unit`. Written when
     // the reservation is no longer that one (released, taken by another

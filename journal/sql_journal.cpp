@@ -71,6 +71,7 @@ int64_t Mac(uint64_t mac) { return static_cast<int64_t>(mac); }
 } // namespace
 
 std::optional<MacReservation::Verdict> PoolRefusal(uint64_t mac, const MacPool& pool) {
+    if (!IsAssignableMac(mac)) return MacReservation::Verdict::NotAssignable;
     if (pool.last && mac > *pool.last) return MacReservation::Verdict::PoolExhausted;
     if (pool.first && mac < *pool.first) return MacReservation::Verdict::OutsidePool;
     return std::nullopt;
@@ -232,7 +233,9 @@ MacReservation SqlJournal::ReserveNextMac(int64_t unit, const MacPool& pool) {
                                        {Mac(first), Mac(last)});
         uint64_t next = first;
         if (!rows.empty() && rows[0][0]) next = std::stoull(*rows[0][0]) + 1;
-        if (next > last) return {Verdict::PoolExhausted, last, 0, ""};
+        const auto assignable = NextAssignableMac(next);
+        if (!assignable || *assignable > last) return {Verdict::PoolExhausted, last, 0, ""};
+        next = *assignable;
         return {Verdict::Reserved, next, unit, Reserve(next, unit, false)};
     });
     Remember(reservation);

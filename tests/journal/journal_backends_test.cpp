@@ -96,6 +96,19 @@ TEST_P(JournalBackendTest, AWriteAfterItsReservationWasReleasedIsAConflictThatFi
     EXPECT_TRUE(journal->MacConflicts(kBase + 3).empty());
 }
 
+TEST_P(JournalBackendTest, AddressesNoDeviceMayCarryAreNeverHandedOut) {
+    auto journal = Open();
+    const int64_t unit = journal->BeginUnit({"s1", "", "", "", ""});
+    for (uint64_t mac : {kLastMacNumber, uint64_t{0}, uint64_t{0x01005E000001ull}, uint64_t{0x030000000000ull}})
+        EXPECT_EQ(journal->ReserveMac(mac, unit, {}).verdict, Verdict::NotAssignable) << FormatMacNumber(mac);
+    // The pool steps over the multicast block between 02:FF:... and 04:00:...
+    MacPool pool{0x02FFFFFFFFFFull, 0x040000000000ull};
+    EXPECT_EQ(journal->ReserveNextMac(unit, pool).mac, 0x02FFFFFFFFFFull);
+    EXPECT_EQ(journal->ReserveNextMac(unit, pool).mac, 0x040000000000ull);
+    EXPECT_EQ(journal->ReserveNextMac(unit, pool).verdict, Verdict::PoolExhausted);
+    EXPECT_EQ(journal->Macs().size(), 2u);
+}
+
 TEST_P(JournalBackendTest, PoolBoundsStopBeforeAnythingIsHandedOut) {
     auto journal = Open();
     const int64_t unit = journal->BeginUnit({"s1", "", "", "", ""});

@@ -33,13 +33,17 @@ TEST(Sha256Test, FileDigestMatchesAcrossChunksAndMissingFileHasNone) {
     EXPECT_FALSE(Sha256OfFile(folder.File("missing.tar")));
 }
 
-TEST(MacNumberTest, OperatorFormsMeetInOneNumber) {
+TEST(MacNumberTest, OperatorFormsMeetInOneNumberAndOnlyUnicastOnesAreAssignable) {
     EXPECT_EQ(ParseMacNumber("0:1a:2B:3:4:5"), 0x001A2B030405ull);
     EXPECT_EQ(ParseMacNumber("::00:1A:2B:03:04:05:"), 0x001A2B030405ull);
     EXPECT_EQ(FormatMacNumber(0x001A2B030405ull), "00:1A:2B:03:04:05");
     EXPECT_EQ(ParseMacNumber("FF:FF:FF:FF:FF:FF"), kLastMacNumber);
     for (const char* bad : {"", "00:11:22:33:44", "zz:11:22:33:44:55", "001:11:22:33:44:55", "SN-0001"})
         EXPECT_FALSE(ParseMacNumber(bad)) << bad;
+    EXPECT_TRUE(IsAssignableMac(0x02FFFFFFFFFFull));
+    EXPECT_EQ(NextAssignableMac(0), 1u);
+    EXPECT_EQ(NextAssignableMac(0x030000000001ull), 0x040000000000ull);
+    EXPECT_FALSE(NextAssignableMac(0xFF0000000000ull));
 }
 
 TEST(JournalLocationTest, OnlyPostgresUrlsReachAServerAndEveryOtherSchemeIsAMistake) {

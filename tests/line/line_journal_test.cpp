@@ -107,6 +107,19 @@ TEST_F(LineJournalTest, APoolTooSmallForThePlanStopsBeforeAnythingIsSent) {
     }
 }
 
+TEST_F(LineJournalTest, APlanReachingAnAddressNoDeviceMayCarryStopsBeforeAnythingIsSent) {
+    StartDevices(2);
+    // The second unit would step into the multicast block.
+    LineRun stepped = Run({"--mac", "02:FF:FF:FF:FF:FF", Addresses()[0], Addresses()[1]});
+    EXPECT_EQ(stepped.exitStatus, 2);
+    EXPECT_NE(stepped.err.find("MAC address 03:00:00:00:00:00 cannot be a device's own"), std::string::npos)
+        << stepped.err;
+    LineRun broadcast = Run({"--mac", "FF:FF:FF:FF:FF:FF", Addresses()[0]});
+    EXPECT_EQ(broadcast.exitStatus, 2);
+    EXPECT_NE(broadcast.err.find("MAC地址 FF:FF:FF:FF:FF:FF 不能用于设备"), std::string::npos) << broadcast.err;
+    EXPECT_EQ(Connections(), 0);
+}
+
 TEST_F(LineJournalTest, AJournalThatCannotBeUsedStopsWithExitTwoAndStaysUntouched) {
     StartDevices(1);
     const std::string garbage = "no journal here\n" + std::string(3000, 'x');
