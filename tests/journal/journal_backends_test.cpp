@@ -78,6 +78,11 @@ TEST_P(JournalBackendTest, AWriteAfterItsReservationWasReleasedIsAConflictThatFi
     EXPECT_EQ(conflicts[0].unit, a);
     EXPECT_EQ(conflicts[0].station, "station-A");
     EXPECT_EQ(conflicts[0].holder, b);
+    std::ostringstream out, err;
+    EXPECT_EQ(RunJournalCommand({"--journal", location, "find", "02:00:00:00:01:00"}, out, err), 0) << err.str();
+    EXPECT_NE(out.str().find("02:00:00:00:01:00 CONFLICT: unit " + std::to_string(a) + " at station-A"),
+              std::string::npos)
+        << out.str();
 
     // Released and taken by nobody yet: the late write blocks it, still loudly.
     const MacReservation lone = journal->ReserveMac(kBase + 1, a, {});
