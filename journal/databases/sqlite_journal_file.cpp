@@ -74,14 +74,19 @@ std::unique_ptr<SqlJournal> CreateSqliteJournal(const std::string& path) {
         fs::remove(making, error);
         throw;
     }
-    if (emptyFile)
+    if (emptyFile) {
         fs::rename(making, path, error);
-    else
+    } else {
         fs::create_hard_link(making, path, error); // fails rather than replace one made meanwhile
+        // A file system without hard links (FAT): the short race of a rename is all there is.
+        if (error && error != std::errc::file_exists && !fs::exists(path)) {
+            error.clear();
+            fs::rename(making, path, error);
+        }
+    }
     std::error_code removal;
-    if (!emptyFile) fs::remove(making, removal);
+    fs::remove(making, removal);
     if (error) {
-        fs::remove(making, removal);
         Refuse(error == std::errc::file_exists ? JournalFault::AlreadyExists : JournalFault::CannotOpen, path,
                error.message());
     }
