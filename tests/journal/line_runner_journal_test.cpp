@@ -1,10 +1,14 @@
 // The line runner on the journal's databases themselves: a disk that fills up
-// under it, and a PostgreSQL server that counts its connections.
+// under it, a PostgreSQL server that counts its connections or goes away.
 #include "line/line_fixture.h"
+#include "support/forwarding_journal.h"
 #include "support/full_disk_vfs.h"
 #include "support/postgres_server.h"
 
 #include <libpq-fe.h>
+
+#include <atomic>
+#include <thread>
 
 using namespace tarnwell;
 using namespace tarnwell::test;
@@ -52,4 +56,56 @@ TEST_F(LineRunnerJournalTest, OneDatabaseConnectionServesTheWholeJob) {
     LineRun run = Run(arguments);
     EXPECT_EQ(run.exitStatus, 0) << run.err << run.out;
     EXPECT_EQ(OpenJournal(url)->Units("").size(), 6u);
+}
+
+// The server goes away as the first unit begins and comes back 1.5 s later:
+// the units wait for it instead of failing, and the job ends well.
+class ServerAwayOnce : public ForwardingJournal {
+public:
+    ServerAwayOnce(std::shared_ptr<Journal> inner, PostgresServer& server)
+        : ForwardingJournal(std::move(inner)), server_(server) {}
+    ~ServerAwayOnce() override {
+        if (back_.joinable()) back_.join();
+    }
+    int64_t BeginUnit(const UnitStart& unit) override {
+        if (!away_.exchange(true)) {
+            server_.Stop();
+            back_ = std::thread([this] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+                server_.Start();
+            });
+        }
+        return inner_->BeginUnit(unit);
+    }
+
+private:
+    PostgresServer& server_;
+    std::atomic<bool> away_{false};
+    std::thread back_;
+};
+
+TEST_F(LineRunnerJournalTest, UnitsWaitForAServerThatWentAwayAndCarryOnWhenItIsBack) {
+    PostgresServer server;
+    if (!server.Running()) {
+        if (server.Problem().rfind("no PostgreSQL server binaries", 0) == 0) GTEST_SKIP() << server.Problem();
+        FAIL() << server.Problem();
+    }
+    const std::string url = server.NewDatabase();
+    CreateJournal(url);
+    JournalOpening patient;
+    patient.reconnectWait = std::chrono::seconds(60);
+    settings.units.journal.shared = std::make_shared<ServerAwayOnce>(OpenJournal(url, patient), server);
+
+    StartDevices(3);
+    std::vector<std::string> arguments{"--journal", url, "--mac", "02:00:00:00:08:00", "--time"};
+    for (const auto& address : Addresses()) arguments.push_back(address);
+    const auto start = std::chrono::steady_clock::now();
+    LineRun run = Run(arguments);
+    EXPECT_EQ(run.exitStatus, 0) << run.err << run.out;
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1400));
+    settings.units.journal.shared.reset();
+    auto journal = OpenJournal(url);
+    EXPECT_EQ(journal->Units("").size(), 3u);
+    for (uint64_t mac = 0x020000000800ull; mac <= 0x020000000802ull; ++mac)
+        EXPECT_EQ(journal->LookupMac(mac)->state, MacState::Written);
 }
