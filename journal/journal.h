@@ -143,7 +143,13 @@ public:
     // (skipping the multicast ones); `first` must be set. Two stations can
     // never get the same one.
     virtual MacReservation ReserveNextMac(int64_t unit, const MacPool& pool) = 0;
-    // Written or Failed, for the reservation `token` of `unit`. Written when
+    // Reserves the lowest address of the pool that no unit holds: never
+    // handed out, or released (also by SetMacOutcome(..., Released) from a
+    // writer that sent nothing). `first` must be set. Stations share a pool
+    // this way without agreeing on a first address.
+    virtual MacReservation ReserveLowestFreeMac(int64_t unit, const MacPool& pool) = 0;
+    // Written, Failed, or Released (the block never left: the address goes
+    // back to the pool), for the reservation `token` of `unit`. Written when
     // the reservation is no longer that one (released, taken by another
     // unit) records the conflict, marks a released MAC written (it is on the
     // device) and throws MacFenceConflict. Failed then changes nothing.

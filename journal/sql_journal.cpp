@@ -242,6 +242,47 @@ MacReservation SqlJournal::ReserveNextMac(int64_t unit, const MacPool& pool) {
     return reservation;
 }
 
+uint64_t SqlJournal::LowestFreeMac(uint64_t from, uint64_t last) {
+    auto number = [](const std::vector<SqlRow>& rows) -> std::optional<uint64_t> {
+        if (rows.empty() || !rows[0][0]) return std::nullopt;
+        return std::stoull(*rows[0][0]);
+    };
+    const auto released = number(connection_->Query(
+        "SELECT MIN(mac) FROM macs WHERE mac >= $1 AND mac <= $2 AND state = 'released'", {Mac(from), Mac(last)}));
+    uint64_t lowest = from;
+    if (!connection_->Query("SELECT 1 FROM macs WHERE mac = $1 AND state <> 'released'", {Mac(from)}).empty()) {
+        // The end of the run of held addresses that starts at `from`, in one pass over them.
+        const auto endOfRun = number(connection_->Query(
+            "SELECT mac FROM (SELECT mac, LEAD(mac) OVER (ORDER BY mac) AS next FROM macs "
+            "WHERE mac >= $1 AND mac <= $2 AND state <> 'released') AS held "
+            "WHERE next IS NULL OR next <> mac + 1 ORDER BY mac LIMIT 1",
+            {Mac(from), Mac(last)}));
+        lowest = endOfRun ? *endOfRun + 1 : last + 1;
+    }
+    return released ? std::min(lowest, *released) : lowest;
+}
+
+MacReservation SqlJournal::ReserveLowestFreeMac(int64_t unit, const MacPool& pool) {
+    using Verdict = MacReservation::Verdict;
+    if (!pool.first) throw JournalError(JournalFault::Failed, "a MAC pool needs its first address");
+    const uint64_t last = pool.last.value_or(kLastMacNumber);
+    MacReservation reservation = InTransaction(Write::MacAllocation, [&]() -> MacReservation {
+        std::optional<uint64_t> from = NextAssignableMac(*pool.first);
+        while (from && *from <= last) {
+            const uint64_t found = LowestFreeMac(*from, last);
+            if (found > last) break;
+            if (IsAssignableMac(found)) {
+                auto existing = connection_->Query("SELECT 1 FROM macs WHERE mac = $1", {Mac(found)});
+                return {Verdict::Reserved, found, unit, Reserve(found, unit, !existing.empty())};
+            }
+            from = NextAssignableMac(found);
+        }
+        return {Verdict::PoolExhausted, last, 0, ""};
+    });
+    Remember(reservation);
+    return reservation;
+}
+
 void SqlJournal::SetMacOutcome(uint64_t mac, int64_t unit, const std::string& token, MacState outcome) {
     const std::string failedState = MacStateName(outcome);
     std::string holderStation;

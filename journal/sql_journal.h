@@ -25,6 +25,7 @@ public:
     void RecordStep(int64_t unit, const StepRecord& step) override;
     MacReservation ReserveMac(uint64_t mac, int64_t unit, const MacPool& pool) override;
     MacReservation ReserveNextMac(int64_t unit, const MacPool& pool) override;
+    MacReservation ReserveLowestFreeMac(int64_t unit, const MacPool& pool) override;
     void SetMacOutcome(uint64_t mac, int64_t unit, const std::string& token, MacState outcome) override;
     bool ReleaseMac(uint64_t mac) override;
     std::optional<MacEntry> LookupMac(uint64_t mac) override;
@@ -50,6 +51,8 @@ private:
     // Inserts the reservation of `mac` for `unit` and names it on the unit; its token.
     std::string Reserve(uint64_t mac, int64_t unit, bool rowExists);
     void Remember(const MacReservation& reservation);
+    // The lowest address from `from` on that no unit holds; `last` + 1 when none is.
+    uint64_t LowestFreeMac(uint64_t from, uint64_t last);
 
     std::mutex mutex_;
     std::unique_ptr<SqlConnection> connection_;

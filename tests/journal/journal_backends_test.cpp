@@ -232,6 +232,43 @@ TEST_P(JournalBackendTest, ReleaseSaysWhatItKnowsAndNeedsYes) {
     EXPECT_EQ(Open()->LookupMac(kBase)->state, MacState::Released);
 }
 
+// Stations that share a pool without agreeing on a first address: each unit
+// takes the lowest address nobody holds, the holes of the pool first.
+TEST_P(JournalBackendTest, FourStationsDrawingTheLowestFreeAddressFillThePoolWithoutGaps) {
+    {
+        auto journal = Open();
+        const int64_t unit = journal->BeginUnit({"earlier", "", "", "", ""});
+        for (uint64_t mac : {kBase + 5, kBase + 9}) {
+            auto got = journal->ReserveMac(mac, unit, {});
+            journal->SetMacOutcome(mac, unit, got.token, MacState::Written);
+        }
+        // Reserved and never sent: back to the pool at once.
+        auto unsent = journal->ReserveLowestFreeMac(unit, {kBase, std::nullopt});
+        ASSERT_EQ(unsent.mac, kBase);
+        journal->SetMacOutcome(kBase, unit, unsent.token, MacState::Released);
+        EXPECT_EQ(journal->ReserveLowestFreeMac(unit, {kBase + 9, kBase + 10}).mac, kBase + 10);
+        EXPECT_EQ(journal->ReserveLowestFreeMac(unit, {kBase + 9, kBase + 10}).verdict, Verdict::PoolExhausted);
+        ASSERT_TRUE(journal->ReleaseMac(kBase + 10));
+    }
+    constexpr int kStations = 4, kEach = 1000;
+    std::vector<pid_t> stations;
+    for (int s = 0; s < kStations; ++s)
+        stations.push_back(Spawn(BuiltProgram("journal_alloc_driver"), {location, "station" + std::to_string(s),
+                                                                         FormatMacNumber(kBase), std::to_string(kEach),
+                                                                         "lowest-free"}));
+    for (pid_t pid : stations) EXPECT_EQ(WaitFor(pid), 0);
+
+    auto macs = Open()->Macs();
+    ASSERT_EQ(macs.size(), size_t(kStations * kEach + 2));
+    std::set<int64_t> units;
+    for (size_t i = 0; i < macs.size(); ++i) {
+        EXPECT_EQ(macs[i].mac, kBase + i) << "hole before " << FormatMacNumber(macs[i].mac);
+        EXPECT_EQ(macs[i].state, MacState::Written);
+        if (macs[i].station != "earlier") units.insert(macs[i].unit);
+    }
+    EXPECT_EQ(units.size(), size_t(kStations * kEach));
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, JournalBackendTest, ::testing::Values(Backend::Sqlite, Backend::Postgres),
                          BackendName);
 

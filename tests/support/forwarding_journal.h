@@ -21,6 +21,9 @@ public:
         return inner_->ReserveMac(mac, unit, pool);
     }
     MacReservation ReserveNextMac(int64_t unit, const MacPool& pool) override { return inner_->ReserveNextMac(unit, pool); }
+    MacReservation ReserveLowestFreeMac(int64_t unit, const MacPool& pool) override {
+        return inner_->ReserveLowestFreeMac(unit, pool);
+    }
     void SetMacOutcome(uint64_t mac, int64_t unit, const std::string& token, MacState outcome) override {
         inner_->SetMacOutcome(mac, unit, token, outcome);
     }
