@@ -4,9 +4,10 @@
 #include "journal/mac_number.h"
 #include "journal/random_hex.h"
 
-#include <thread>
-
 #include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <thread>
 
 namespace tarnwell {
 namespace {
