@@ -1,7 +1,9 @@
 #include "app/console_journal.h"
 
 #include "app/operator_console.h"
+#include "journal/journal_fault_text.h"
 #include "journal/mac_number.h"
+#include "journal/station_memory.h"
 #include "platform/host_name.h"
 
 namespace tarnwell {
@@ -12,13 +14,21 @@ thread_local StepRecorder* currentStep = nullptr;
 
 } // namespace
 
-void ConsoleJournal::Use(std::unique_ptr<Journal> journal) {
+void ConsoleJournal::Use(std::shared_ptr<Journal> journal) {
     journal_ = std::move(journal);
     enabled_ = true;
 }
 
 Journal& ConsoleJournal::Open() {
-    if (!journal_) journal_ = OpenJournal(location);
+    if (journal_) return *journal_;
+    JournalOpening opening;
+    opening.stationMemory = stationMemory.empty() ? DefaultStationMemoryPath() : stationMemory;
+    // The console's own journal is made on its first use; a journal named in
+    // the settings is somebody's choice and must be there.
+    if (location.empty() && !JournalFileExists(DefaultJournalPath()))
+        journal_ = CreateJournal(DefaultJournalPath(), opening);
+    else
+        journal_ = OpenJournal(location, opening);
     return *journal_;
 }
 

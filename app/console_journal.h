@@ -33,11 +33,16 @@ public:
     std::string station;  // "" for the host name
     std::string poolFirst, poolLast;
 
+    // The station's memory of its journals ("" for DefaultStationMemoryPath()).
+    std::string stationMemory;
+
     // Recording starts with the next action; the journal is opened then (and
-    // again after a failure, so a server that comes back is used again).
+    // again after a failure, so a server that comes back is used again). The
+    // default journal is made at its first use; any other must exist.
     void Enable() { enabled_ = true; }
-    // A journal made elsewhere (tests, the benchmark).
-    void Use(std::unique_ptr<Journal> journal);
+    // A journal made elsewhere (tests, the benchmark, the line runner's one
+    // journal that all its units share).
+    void Use(std::shared_ptr<Journal> journal);
     bool Enabled() const { return enabled_; }
 
     // The open journal; throws JournalError when it cannot be had.
@@ -48,7 +53,7 @@ public:
 
 private:
     bool enabled_ = false;
-    std::unique_ptr<Journal> journal_;
+    std::shared_ptr<Journal> journal_;
 };
 
 // One operator action, on the stack of its handler. Steps run inside it.

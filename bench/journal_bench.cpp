@@ -32,7 +32,7 @@ constexpr int kUnitsPerRound = 100;
 void RecordLineUnit(Journal& journal, uint64_t first) {
     int64_t unit = journal.BeginUnit({"bench", "127.0.0.2", "SN", "/fw/package.tar", std::string(64, 'a')});
     MacReservation mac = journal.ReserveNextMac(unit, {first, std::nullopt});
-    journal.SetMacOutcome(mac.mac, unit, MacState::Written);
+    journal.SetMacOutcome(mac.mac, unit, mac.token, MacState::Written);
     for (const char* step : {"UpdateLanguage", "SetMacAddress", "SetVideoStandard", "SetDeviceTime", "SetSerial",
                              "UpgradeFirmware"})
         journal.RecordStep(unit, {step, JournalTimestamp(), JournalTimestamp(), kOutcomeOk, {{"更新成功", "Update Success"}}});
@@ -84,16 +84,16 @@ int main() {
     };
     auto bare = makeConsole(nullptr);
     add("MAC write, no journal (baseline)", [&] { bare->console.SetMacAddress(); });
-    auto sqliteJournal = OpenJournal(folder.File("units.sqlite3"));
+    auto sqliteJournal = CreateJournal(folder.File("units.sqlite3"));
     add("journal unit, SQLite", [&] { RecordLineUnit(*sqliteJournal, 0x020000000000ull); });
-    auto sqliteConsole = makeConsole(OpenJournal(folder.File("console.sqlite3")));
+    auto sqliteConsole = makeConsole(CreateJournal(folder.File("console.sqlite3")));
     add("MAC write + SQLite journal", [&] { sqliteConsole->console.SetMacAddress(); });
     std::unique_ptr<Journal> pgJournal;
     std::unique_ptr<Console> pgConsole;
     if (postgres) {
-        pgJournal = OpenJournal(server.NewDatabase());
+        pgJournal = CreateJournal(server.NewDatabase());
         add("journal unit, PostgreSQL", [&] { RecordLineUnit(*pgJournal, 0x020000000000ull); });
-        pgConsole = makeConsole(OpenJournal(server.NewDatabase()));
+        pgConsole = makeConsole(CreateJournal(server.NewDatabase()));
         add("MAC write + PostgreSQL journal", [&] { pgConsole->console.SetMacAddress(); });
     }
 

@@ -12,6 +12,8 @@
 // paced with the simulator's link rate (100 Mbit/s) and flash-write time when
 // it offers them; an older simulator has only its answer delay, which then
 // stands in for the flash write and the link is not paced (said in the output).
+#include "journal/journal.h"
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -98,6 +100,7 @@ Figures RunJob(int jobs, const std::vector<std::string>& devsim, const std::stri
     const std::string progressPath = (dir / ("jobs" + std::to_string(jobs) + ".progress")).string();
     // A journal of each run's own: both runs hand out the same MAC addresses.
     const std::string journalPath = (dir / ("jobs" + std::to_string(jobs) + ".sqlite3")).string();
+    tarnwell::CreateJournal(journalPath);
     const std::vector<std::string> arguments{Bin("tarnwell-line"), "--json", "--jobs", std::to_string(jobs),
                                              "--firmware", package, "--language", "English", "--mac",
                                              "02:00:00:00:10:00", "--time", "--serial", "SN-{0001}",
@@ -128,6 +131,8 @@ int main() {
     char pattern[] = "/tmp/tarnwell-line-bench-XXXXXX";
     if (::mkdtemp(pattern) == nullptr) return 1;
     const fs::path dir = pattern;
+    // The runners' memory of their journals stays with the benchmark's files.
+    ::setenv("XDG_DATA_HOME", pattern, 1);
     MakePackage(dir, kMemberSize);
     const std::string package = (dir / "package.tar").string();
 

@@ -27,6 +27,10 @@ BilingualText MacRefusalMessage(const MacReservation& refusal, const MacPool& po
         return {"MAC地址池已用完(最后地址 " + last + "),未向设备发送任何数据!",
                 "The MAC address pool is used up (last address " + last + "); nothing was sent to the device!"};
     }
+    case Verdict::NotAssignable:
+        return {"MAC地址 " + mac + " 不能用于设备(全零、组播或广播地址),未向设备发送任何数据!",
+                "MAC address " + mac + " cannot be a device's own (all zeros, multicast or broadcast); nothing was "
+                                       "sent to the device!"};
     case Verdict::OutsidePool:
     case Verdict::Reserved: break;
     }
@@ -38,11 +42,11 @@ BilingualText MacRefusalMessage(const MacReservation& refusal, const MacPool& po
 
 MacReservation CheckMacFree(Journal& journal, uint64_t mac, const MacPool& pool) {
     using Verdict = MacReservation::Verdict;
-    if (auto refusal = PoolRefusal(mac, pool)) return {*refusal, mac, 0};
+    if (auto refusal = PoolRefusal(mac, pool)) return {*refusal, mac, 0, ""};
     auto entry = journal.LookupMac(mac);
-    if (entry && entry->state == MacState::Written) return {Verdict::AlreadyWritten, mac, entry->unit};
-    if (entry && entry->state == MacState::Reserved) return {Verdict::OutcomeUnknown, mac, entry->unit};
-    return {Verdict::Reserved, mac, 0};
+    if (entry && entry->state == MacState::Written) return {Verdict::AlreadyWritten, mac, entry->unit, ""};
+    if (entry && entry->state == MacState::Reserved) return {Verdict::OutcomeUnknown, mac, entry->unit, ""};
+    return {Verdict::Reserved, mac, 0, ""};
 }
 
 JournalMacLedger::JournalMacLedger(std::function<std::shared_ptr<JournalUnit>()> unit, std::function<MacPool()> pool,
@@ -63,6 +67,7 @@ std::optional<LedgerRefusal> JournalMacLedger::Reserve(const std::string& macTex
             return LedgerRefusal{FailureKind::Refused, MacRefusalMessage(reservation, pool, unit_->Records())};
         }
         mac_ = *mac;
+        token_ = reservation.token;
         reserved_ = true;
         return std::nullopt;
     } catch (const JournalError& error) {
@@ -79,7 +84,8 @@ std::optional<BilingualText> JournalMacLedger::Settle(StepResult result) {
     // other unit until the unit is checked and the address released or confirmed.
     if (result == StepResult::Unconfirmed) return std::nullopt;
     try {
-        unit_->Records().SetMacOutcome(mac_, unit_->Id(), result == StepResult::Ok ? MacState::Written : MacState::Failed);
+        unit_->Records().SetMacOutcome(mac_, unit_->Id(), token_,
+                                       result == StepResult::Ok ? MacState::Written : MacState::Failed);
         return std::nullopt;
     } catch (const JournalError& error) {
         // Left reserved: the address is still never handed out again.
@@ -92,7 +98,7 @@ std::optional<BilingualText> JournalMacLedger::Settle(StepResult result) {
 JournalMacLedger::~JournalMacLedger() {
     if (!reserved_) return;
     try {
-        unit_->Records().SetMacOutcome(mac_, unit_->Id(), MacState::Failed);
+        unit_->Records().SetMacOutcome(mac_, unit_->Id(), token_, MacState::Failed);
     } catch (const JournalError&) {
         // Left reserved: the address stays blocked until someone releases it.
     }

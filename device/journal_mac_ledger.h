@@ -37,6 +37,7 @@ private:
     std::function<void()> onFault_;
     std::shared_ptr<JournalUnit> unit_;
     uint64_t mac_ = 0;
+    std::string token_; // the reservation's own: a write after a release is caught
     bool reserved_ = false;
 };
 

@@ -6,8 +6,15 @@
 // A MAC is committed as reserved before its block leaves the machine and then
 // marked written or failed. A reservation whose outcome never arrived (the
 // process died) blocks that address until someone releases it explicitly.
+// Each reservation carries a token: a write reported after its reservation
+// was released is a conflict, recorded and thrown, never taken over quietly.
+//
+// A journal is made only on purpose (CreateJournal, `tarnwell-journal init`);
+// opening refuses a place where none is, an empty file or database, and
+// another program's database, without changing a byte of it.
 #include "journal/journal_error.h"
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -79,14 +86,43 @@ struct MacReservation {
         OutcomeUnknown, // reserved by `holder`, whose write never reported back
         OutsidePool,
         PoolExhausted,
+        NotAssignable,  // all zeros, multicast or broadcast: no device may carry it
     };
     Verdict verdict = Verdict::Reserved;
     uint64_t mac = 0;
     int64_t holder = 0;
+    std::string token; // Reserved: what the outcome must name
 };
 
-// The pool's refusal of `mac`: PoolExhausted past its last address,
-// OutsidePool before its first; nothing inside it.
+// A unit that wrote a MAC after its reservation had been released.
+struct MacConflict {
+    uint64_t mac = 0;
+    int64_t unit = 0;        // the late writer
+    std::string station;     // its station
+    int64_t holder = 0;      // who the journal named for the MAC then (0: nobody)
+    std::string holderState; // and how: released, reserved, written
+    std::string at;
+};
+
+struct JournalIdentity {
+    std::string id; // random, made with the journal
+    std::string createdAt;
+};
+
+// How a tool opens its journal.
+struct JournalOpening {
+    // The station's memory of its journals (StationMemory); "" remembers and checks nothing.
+    std::string stationMemory;
+    // The journal at the place was replaced on purpose: take it and remember it.
+    bool journalChanged = false;
+    // How long a call waits for a lost database server to come back before it
+    // fails; zero tries once to connect again.
+    std::chrono::seconds reconnectWait{0};
+};
+
+// The refusal of `mac` before the journal is asked: NotAssignable for an
+// address no device may carry, PoolExhausted past the pool's last address,
+// OutsidePool before its first; nothing for an assignable one inside it.
 std::optional<MacReservation::Verdict> PoolRefusal(uint64_t mac, const MacPool& pool);
 
 class Journal {
@@ -103,11 +139,21 @@ public:
     // Reserves exactly `mac` for `unit` unless the journal shows it written
     // or reserved elsewhere, or it lies outside the pool.
     virtual MacReservation ReserveMac(uint64_t mac, int64_t unit, const MacPool& pool) = 0;
-    // Reserves the address after the highest one of the pool ever handed out;
-    // `first` must be set. Two stations can never get the same one.
+    // Reserves the address after the highest one of the pool ever handed out
+    // (skipping the multicast ones); `first` must be set. Two stations can
+    // never get the same one.
     virtual MacReservation ReserveNextMac(int64_t unit, const MacPool& pool) = 0;
-    // Written or Failed, for the unit that holds the reservation.
-    virtual void SetMacOutcome(uint64_t mac, int64_t unit, MacState outcome) = 0;
+    // Reserves the lowest address of the pool that no unit holds: never
+    // handed out, or released (also by SetMacOutcome(..., Released) from a
+    // writer that sent nothing). `first` must be set. Stations share a pool
+    // this way without agreeing on a first address.
+    virtual MacReservation ReserveLowestFreeMac(int64_t unit, const MacPool& pool) = 0;
+    // Written, Failed, or Released (the block never left: the address goes
+    // back to the pool), for the reservation `token` of `unit`. Written when
+    // the reservation is no longer that one (released, taken by another
+    // unit) records the conflict, marks a released MAC written (it is on the
+    // device) and throws MacFenceConflict. Failed then changes nothing.
+    virtual void SetMacOutcome(uint64_t mac, int64_t unit, const std::string& token, MacState outcome) = 0;
     // Frees a reserved or failed address; false when it is written or unknown.
     virtual bool ReleaseMac(uint64_t mac) = 0;
 
@@ -118,12 +164,26 @@ public:
     // Units that got this MAC or carry this serial.
     virtual std::vector<UnitRecord> FindUnits(const std::string& macOrSerial) = 0;
     virtual std::vector<StepRecord> Steps(int64_t unit) = 0;
+    virtual std::vector<MacConflict> MacConflicts(uint64_t mac) = 0;
     virtual int SchemaVersion() = 0;
+    virtual JournalIdentity Identity() = 0;
+    // True once a call of this journal failed with `fault` (the line runner's
+    // exit status tells a full disk from a failed unit).
+    virtual bool HasFailedWith(JournalFault fault) const = 0;
 };
 
-// "postgresql://..." (or "postgres://...") opens the shared journal, anything
-// else is the path of a SQLite journal, created when it does not exist.
-std::unique_ptr<Journal> OpenJournal(const std::string& location);
+// The journal at `location` (ParseJournalLocation; "" for the default). Throws
+// JournalError: NotFound, Empty, NotOurs, NewerSchema, BadLocation,
+// OtherJournal (the station's memory), or what the database says.
+std::unique_ptr<Journal> OpenJournal(const std::string& location, const JournalOpening& opening = {});
+
+// Makes a new journal at `location`: a SQLite file that does not exist yet
+// (or has no bytes), or a PostgreSQL database without tables. AlreadyExists
+// where anything else is; OtherJournal where the station remembers another.
+std::unique_ptr<Journal> CreateJournal(const std::string& location, const JournalOpening& opening = {});
+
+// Whether `location` names a SQLite file that is there (the console's first use).
+bool JournalFileExists(const std::string& location);
 
 // $XDG_DATA_HOME/Tarnwell/journal.sqlite3 (~/.local/share/... without it).
 std::string DefaultJournalPath();

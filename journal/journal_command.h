@@ -1,6 +1,6 @@
 #pragma once
-// tarnwell-journal: export the journal, find a unit, release a MAC whose
-// write never reported back. Returns the exit status.
+// tarnwell-journal: make a journal, export it, find a unit, release a MAC
+// whose write never reported back. Returns the exit status.
 #include <ostream>
 #include <string>
 #include <vector>

@@ -1,6 +1,8 @@
 #include "journal/journal_schema.h"
 
+#include "journal/journal.h"
 #include "journal/journal_error.h"
+#include "journal/random_hex.h"
 
 namespace tarnwell {
 namespace {
@@ -31,6 +33,16 @@ std::vector<std::vector<std::string>> Migrations(const std::string& id, const st
             "CREATE INDEX units_started ON units (started_at)",
             "CREATE INDEX steps_unit ON steps (unit_id)",
         },
+        // 3: the journal's own id, reservation tokens, and the writes that
+        // came after their reservation had been released.
+        {
+            "CREATE TABLE journal_identity (journal_id TEXT NOT NULL, created_at TEXT NOT NULL)",
+            "ALTER TABLE macs ADD COLUMN token TEXT NOT NULL DEFAULT ''",
+            "CREATE TABLE mac_conflicts (id " + id + ", mac " + integer + " NOT NULL, unit_id " + integer +
+                " REFERENCES units (id), station TEXT NOT NULL DEFAULT '', holder_unit " + integer +
+                ", holder_state TEXT NOT NULL, at TEXT NOT NULL)",
+            "CREATE INDEX mac_conflicts_mac ON mac_conflicts (mac)",
+        },
     };
 }
 
@@ -42,20 +54,30 @@ const std::vector<std::vector<std::string>>& JournalMigrations(SqlDialect dialec
     return dialect == SqlDialect::Sqlite ? sqlite : postgres;
 }
 
-void MigrateJournal(SqlConnection& connection, int targetVersion) {
+JournalShape InspectJournal(SqlConnection& connection) {
+    if (connection.HasTable("schema_version")) return JournalShape::Ours;
+    return connection.HasAnyTable() ? JournalShape::Foreign : JournalShape::Empty;
+}
+
+void MigrateJournal(SqlConnection& connection, JournalOpen how, int targetVersion) {
     const auto& migrations = JournalMigrations(connection.Dialect());
     const int latest = static_cast<int>(migrations.size());
     if (targetVersion < 0 || targetVersion > latest) targetVersion = latest;
     connection.Begin(SqlConnection::Write::SchemaChange);
     try {
         int version = 0;
-        if (connection.HasTable("schema_version")) {
+        const JournalShape shape = InspectJournal(connection);
+        if (shape == JournalShape::Foreign)
+            throw JournalError(JournalFault::NotOurs, "the database holds tables that are not a Tarnwell journal");
+        if (how == JournalOpen::Create && shape != JournalShape::Empty)
+            throw JournalError(JournalFault::AlreadyExists, "a journal is there already");
+        if (how == JournalOpen::Existing && shape == JournalShape::Empty)
+            throw JournalError(JournalFault::Empty, "the database is empty: no journal was created in it");
+        if (shape == JournalShape::Ours) {
             auto rows = connection.Query("SELECT version FROM schema_version", {});
             if (rows.size() != 1 || !rows[0][0])
                 throw JournalError(JournalFault::Corrupt, "the journal's schema version is missing");
             version = std::stoi(*rows[0][0]);
-        } else if (connection.HasTable("units") || connection.HasTable("macs") || connection.HasTable("steps")) {
-            throw JournalError(JournalFault::Corrupt, "the database holds tables that are not a Tarnwell journal");
         }
         if (version > latest)
             throw JournalError(JournalFault::NewerSchema, "the journal has schema version " + std::to_string(version) +
@@ -63,7 +85,11 @@ void MigrateJournal(SqlConnection& connection, int targetVersion) {
         for (int next = version; next < targetVersion; ++next) {
             for (const auto& statement : migrations[static_cast<size_t>(next)]) connection.Query(statement, {});
             connection.Query("UPDATE schema_version SET version = $1", {int64_t{next + 1}});
+            if (next + 1 == kIdentityVersion)
+                connection.Query("INSERT INTO journal_identity (journal_id, created_at) VALUES ($1, $2)",
+                                 {RandomHex(16), JournalTimestamp()});
         }
+        if (targetVersion != version && targetVersion >= kIdentityVersion) connection.StampVersion(targetVersion);
         connection.Commit();
     } catch (...) {
         connection.Rollback();

@@ -12,8 +12,17 @@ namespace tarnwell {
 const std::vector<std::vector<std::string>>& JournalMigrations(SqlDialect dialect);
 inline int LatestJournalVersion(SqlDialect dialect) { return static_cast<int>(JournalMigrations(dialect).size()); }
 
-// Migrates up to `targetVersion` (the latest when negative). A database that
-// holds tables of something else, or a newer journal, is refused untouched.
-void MigrateJournal(SqlConnection& connection, int targetVersion = -1);
+// The version that gave each journal its id (and SQLite files their header marks).
+inline constexpr int kIdentityVersion = 3;
+
+enum class JournalShape { Empty, Ours, Foreign };
+JournalShape InspectJournal(SqlConnection& connection);
+
+enum class JournalOpen { Existing, Create };
+
+// Migrates up to `targetVersion` (the latest when negative). Create makes a
+// journal in an empty database only; Existing refuses an empty one. A database
+// that holds tables of something else, or a newer journal, is refused untouched.
+void MigrateJournal(SqlConnection& connection, JournalOpen how, int targetVersion = -1);
 
 } // namespace tarnwell

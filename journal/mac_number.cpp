@@ -20,6 +20,14 @@ std::optional<uint64_t> ParseMacNumber(const std::string& text) {
     return number;
 }
 
+std::optional<uint64_t> NextAssignableMac(uint64_t number) {
+    if (number == 0) return 1;
+    // A group address: the next even first octet begins the next unicast block.
+    if ((number >> 40) & 1) number = ((number >> 40) + 1) << 40;
+    if (number > kLastMacNumber) return std::nullopt;
+    return number;
+}
+
 std::string FormatMacNumber(uint64_t number) {
     char text[18];
     std::snprintf(text, sizeof text, "%02X:%02X:%02X:%02X:%02X:%02X", unsigned(number >> 40) & 0xFF,

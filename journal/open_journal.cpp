@@ -1,5 +1,7 @@
-// Where the journal lives by default, and the time stamps it records.
+// Opening and making journals, where the journal lives by default, and the
+// time stamps it records.
 #include "journal/journal.h"
+#include "journal/journal_back_end.h"
 #include "platform/user_data_folder.h"
 
 #include <chrono>
@@ -10,6 +12,45 @@ namespace tarnwell {
 
 std::string DefaultJournalPath() {
     return (std::filesystem::path(UserDataFolder()) / "Tarnwell" / "journal.sqlite3").string();
+}
+
+namespace {
+
+JournalLocation Where(const std::string& location) {
+    return ParseJournalLocation(location.empty() ? DefaultJournalPath() : location);
+}
+
+void Prepare(SqlJournal& journal, const JournalLocation& where, const JournalOpening& opening) {
+    journal.SetReconnectWait(opening.reconnectWait);
+    if (!opening.stationMemory.empty())
+        journal.KeepStationMemory(StationMemory(opening.stationMemory, where.place), opening.journalChanged);
+}
+
+} // namespace
+
+std::unique_ptr<Journal> OpenJournal(const std::string& location, const JournalOpening& opening) {
+    const JournalLocation where = Where(location);
+    auto journal = OpenSqlJournal(where, JournalOpen::Existing);
+    Prepare(*journal, where, opening);
+    return journal;
+}
+
+std::unique_ptr<Journal> CreateJournal(const std::string& location, const JournalOpening& opening) {
+    const JournalLocation where = Where(location);
+    if (!opening.stationMemory.empty())
+        StationMemory(opening.stationMemory, where.place).RefuseReplacement(opening.journalChanged);
+    auto journal = OpenSqlJournal(where, JournalOpen::Create);
+    // The new journal is the one this station writes at the place from now on.
+    JournalOpening made = opening;
+    made.journalChanged = true;
+    Prepare(*journal, where, made);
+    return journal;
+}
+
+bool JournalFileExists(const std::string& location) {
+    const JournalLocation where = Where(location);
+    std::error_code error;
+    return where.kind == JournalLocation::Kind::Sqlite && std::filesystem::exists(where.text, error);
 }
 
 std::string JournalTimestamp() {

@@ -18,9 +18,12 @@ public:
     void Commit() override;
     void Rollback() noexcept override;
     bool HasTable(const std::string& name) override;
+    bool HasAnyTable() override;
+    bool Reconnect() override;
 
 private:
     void EnsureConnected();
+    void PrepareSession();
     std::string where_; // the connection string without its password, for messages
     pg_conn* conn_ = nullptr;
     bool inTransaction_ = false;

@@ -29,6 +29,14 @@ public:
     // Never throws: it runs while an error is already on its way.
     virtual void Rollback() noexcept = 0;
     virtual bool HasTable(const std::string& name) = 0;
+    // Any table at all: an empty database is no journal yet.
+    virtual bool HasAnyTable() = 0;
+    // Marks the database as a journal of `version` where the database has a
+    // place for it (a SQLite file's header), inside the running transaction.
+    virtual void StampVersion(int version) { (void)version; }
+    // After ConnectionLost outside a transaction: one attempt to connect
+    // again; true when the connection is back.
+    virtual bool Reconnect() { return false; }
 };
 
 } // namespace tarnwell

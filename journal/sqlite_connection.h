@@ -9,12 +9,19 @@ struct sqlite3;
 
 namespace tarnwell {
 
+enum class SqliteOpening {
+    Existing, // read and write a file that is there, in WAL mode
+    Create,   // a new file (and its folder), in rollback mode until UseWriteAheadLog()
+    Inspect,  // read only, without locks or -wal/-shm files: for a look at a file not known to be ours
+};
+
 class SqliteConnection : public SqlConnection {
 public:
-    // Opens or creates the file (and its folder). A file that is not an
-    // SQLite database is refused, never replaced.
-    explicit SqliteConnection(const std::string& path);
+    // A file that is not an SQLite database is refused, never replaced.
+    explicit SqliteConnection(const std::string& path, SqliteOpening opening = SqliteOpening::Existing);
     ~SqliteConnection() override;
+
+    void UseWriteAheadLog();
 
     SqlDialect Dialect() const override { return SqlDialect::Sqlite; }
     std::vector<SqlRow> Query(const std::string& sql, const std::vector<SqlValue>& parameters) override;
@@ -22,6 +29,8 @@ public:
     void Commit() override;
     void Rollback() noexcept override;
     bool HasTable(const std::string& name) override;
+    bool HasAnyTable() override;
+    void StampVersion(int version) override;
 
 private:
     [[noreturn]] void Fail(int code, const std::string& doing);

@@ -1,6 +1,7 @@
 #include "line/line_command.h"
 
 #include "app/console_lists.h"
+#include "journal/journal_location.h"
 #include "text/mac_text.h"
 #include "journal/mac_number.h"
 #include "line/address_list.h"
@@ -44,6 +45,8 @@ std::unique_ptr<CLI::App> MakeApp(LineCommand& command) {
                     "Manufacturing journal: a SQLite file or a postgresql:// connection string "
                     "(default: the console's, $XDG_DATA_HOME/Tarnwell/journal.sqlite3)")
         ->type_name("PATH|URL");
+    app->add_flag("--journal-changed", command.journalChanged,
+                  "The journal at this place was replaced on purpose: take it, and remember it from now on");
     app->add_option("--station", command.station, "This station's name in the journal (default: the host name)")
         ->type_name("NAME");
     app->add_option("--mac-pool", command.macPool, "Only MAC addresses from FIRST to LAST may be written")
@@ -114,7 +117,16 @@ bool BuildLineJob(const LineCommand& command, const std::string& searchLibraryPa
         steps.mac = true;
     }
     job.settings.journal.station = command.station;
-    if (!command.journal.empty()) job.settings.journal.location = command.journal;
+    job.settings.journal.journalChanged = command.journalChanged;
+    if (!command.journal.empty()) {
+        try {
+            // Absolute: the journal is the same file whatever folder the runner started in.
+            job.settings.journal.location = ParseJournalLocation(command.journal).text;
+        } catch (const JournalError& bad) {
+            error = bad.what();
+            return false;
+        }
+    }
     if (!command.macPool.empty()) {
         const size_t dash = command.macPool.find('-');
         const std::string first = command.macPool.substr(0, dash);

@@ -26,6 +26,7 @@ struct LineCommand {
     std::vector<std::string> searchAdapters;
     std::optional<int> webPort; // all units; otherwise a found unit's own, else 80
     std::string journal;        // "": the default journal
+    bool journalChanged = false;
     std::string station;
     std::string macPool;        // "FIRST-LAST"
     std::vector<std::string> addresses;

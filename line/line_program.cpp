@@ -3,6 +3,8 @@
 #include "line/json_report.h"
 #include "line/line_command.h"
 #include "journal/journal.h"
+#include "journal/journal_fault_text.h"
+#include "journal/station_memory.h"
 #include "line/line_journal.h"
 #include "line/progress_board.h"
 #include "platform/stop_request.h"
@@ -60,9 +62,16 @@ int RunLineProgram(const std::vector<std::string>& arguments, LineStreams stream
         return kExitBadUsage;
     }
     // Every unit is recorded, as the console records its own.
-    job.settings.journal.enabled = true;
-    if (job.settings.journal.location.empty()) job.settings.journal.location = DefaultJournalPath();
-    if (!CheckLineJournal(job.settings.journal, job.units, error)) {
+    UnitJournal& journal = job.settings.journal;
+    journal.enabled = true;
+    if (journal.location.empty()) journal.location = DefaultJournalPath();
+    if (journal.stationMemory.empty()) journal.stationMemory = DefaultStationMemoryPath();
+    // A relative path was made absolute: say which file that is.
+    if (!parsed.command->journal.empty() && journal.location != parsed.command->journal &&
+        journal.location.rfind("postgres", 0) != 0)
+        std::fprintf(streams.err, "tarnwell-line: journal %s\n", journal.location.c_str());
+    journal.shared = OpenLineJournal(journal, job.units, error);
+    if (!journal.shared) {
         std::fprintf(streams.err, "tarnwell-line: %s\n", error.c_str());
         return kExitBadUsage;
     }
@@ -88,6 +97,18 @@ int RunLineProgram(const std::vector<std::string>& arguments, LineStreams stream
         json.WriteSummary(summary);
     else
         PrintResults(streams.out, records, summary);
+    if (journal.shared->HasFailedWith(JournalFault::FenceConflict)) {
+        const JournalMessage reason = JournalFaultReason(JournalFault::FenceConflict);
+        std::fprintf(streams.err, "tarnwell-line: %s / %s: two devices may carry the same MAC, see the units above\n",
+                     reason.chinese.c_str(), reason.english.c_str());
+    }
+    // A full disk is the journal refusing the job, whenever it happens.
+    if (journal.shared->HasFailedWith(JournalFault::DiskFull)) {
+        const JournalMessage reason = JournalFaultReason(JournalFault::DiskFull);
+        std::fprintf(streams.err, "tarnwell-line: %s / %s: the journal could not record every unit\n",
+                     reason.chinese.c_str(), reason.english.c_str());
+        return kExitBadUsage;
+    }
     return summary.exitStatus;
 }
 

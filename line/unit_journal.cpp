@@ -10,8 +10,13 @@ UnitJournalRecord::UnitJournalRecord(const UnitJournal& settings, const UnitPlan
     link_.station = settings.station;
     link_.poolFirst = settings.poolFirst;
     link_.poolLast = settings.poolLast;
+    link_.stationMemory = settings.stationMemory;
     if (!settings.enabled) return;
-    link_.Enable();
+    // The job's one journal when the runner opened it; else a connection of the unit's own.
+    if (settings.shared)
+        link_.Use(settings.shared);
+    else
+        link_.Enable();
     ledger_ = std::make_unique<JournalMacLedger>([this] { return Unit(); }, [this] { return link_.Pool(); },
                                                  [this] { broken_ = true; });
 }

@@ -7,6 +7,7 @@
 #include "device/journal_mac_ledger.h"
 #include "device/outcome.h"
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -21,6 +22,13 @@ struct UnitJournal {
     std::string location; // a SQLite path or a postgresql:// connection string
     std::string station;  // "" for the host name
     std::string poolFirst, poolLast;
+    std::string stationMemory;  // the station's memory of its journals; "" checks nothing
+    bool journalChanged = false; // --journal-changed
+    // A lost database server holds the units this long before they fail.
+    std::chrono::seconds reconnectWait{60};
+    // The job's one journal, shared by every unit; null: each unit opens `location`
+    // (the runner opens it; a test may hand in one of its own).
+    std::shared_ptr<Journal> shared;
 };
 
 class UnitJournalRecord {

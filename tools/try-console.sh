@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 tools/install-deps.sh
 # build/ is configured as tools/run-tests.sh configures it.
 source tools/hardening-flags.sh
-BUILD_TARGETS="tarnwell tarnwell-devsim tarnwell_devsearch" tools/build.sh build
+BUILD_TARGETS="tarnwell tarnwell-devsim tarnwell_devsearch tarnwell-journal" tools/build.sh build
 
 if [ -z "${DISPLAY:-}" ]; then
   cat <<'HINT'
@@ -24,6 +24,8 @@ export XDG_CONFIG_HOME="$PWD/build/try-config" XDG_DATA_HOME="$PWD/build/try-dat
 mkdir -p "$XDG_CONFIG_HOME/Orvel Software"
 settings="$XDG_CONFIG_HOME/Orvel Software/Velmora.conf"
 [ -f "$settings" ] || printf '[General]\nUpgradeIP=127.0.0.2\nUpgradeMacAddr=00:12:13:14:15:16\n' >"$settings"
+# The trial's journal is made once, on purpose, like a station's.
+[ -f "$XDG_DATA_HOME/Tarnwell/journal.sqlite3" ] || build/bin/tarnwell-journal init
 
 web_port=80
 [ "$(id -u)" -eq 0 ] || web_port=8080

@@ -1,16 +1,14 @@
 // Choosing the journal's back end from its location.
-#include "journal/journal.h"
+#include "journal/journal_back_end.h"
 #include "journal/postgres_connection.h"
-#include "journal/sql_journal.h"
-#include "journal/sqlite_connection.h"
+#include "journal/sqlite_journal_file.h"
 
 namespace tarnwell {
 
-std::unique_ptr<Journal> OpenJournal(const std::string& location) {
-    const std::string where = location.empty() ? DefaultJournalPath() : location;
-    if (where.rfind("postgresql://", 0) == 0 || where.rfind("postgres://", 0) == 0)
-        return std::make_unique<SqlJournal>(std::make_unique<PostgresConnection>(where));
-    return std::make_unique<SqlJournal>(std::make_unique<SqliteConnection>(where));
+std::unique_ptr<SqlJournal> OpenSqlJournal(const JournalLocation& where, JournalOpen how) {
+    if (where.kind == JournalLocation::Kind::Postgres)
+        return std::make_unique<SqlJournal>(std::make_unique<PostgresConnection>(where.text), how);
+    return how == JournalOpen::Create ? CreateSqliteJournal(where.text) : OpenSqliteJournal(where.text);
 }
 
 } // namespace tarnwell

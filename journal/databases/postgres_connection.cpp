@@ -38,14 +38,16 @@ JournalFault FaultOfState(const char* sqlState) {
 
 PostgresConnection::PostgresConnection(const std::string& connectionString)
     : where_(WithoutPassword(connectionString)) {
-    conn_ = PQconnectdb(connectionString.c_str());
+    // A server that does not answer is reported rather than waited on for
+    // ever; a connect_timeout in the URL itself comes later and wins.
+    const char* keywords[] = {"connect_timeout", "dbname", nullptr};
+    const char* values[] = {"10", connectionString.c_str(), nullptr};
+    conn_ = PQconnectdbParams(keywords, values, 1);
     // A throwing constructor runs no destructor: the connection is finished here.
     try {
         if (PQstatus(conn_) != CONNECTION_OK)
             throw JournalError(JournalFault::CannotOpen, where_ + ": " + Trimmed(PQerrorMessage(conn_)));
-        // A stuck lock is reported to the operator instead of waiting for ever.
-        Query("SET lock_timeout = '10s'", {});
-        Query("SET client_min_messages = warning", {});
+        PrepareSession();
     } catch (...) {
         PQfinish(conn_);
         conn_ = nullptr;
@@ -55,16 +57,28 @@ PostgresConnection::PostgresConnection(const std::string& connectionString)
 
 PostgresConnection::~PostgresConnection() { PQfinish(conn_); }
 
+void PostgresConnection::PrepareSession() {
+    // A stuck lock is reported to the operator instead of waiting for ever.
+    Query("SET lock_timeout = '10s'", {});
+    Query("SET client_min_messages = warning", {});
+}
+
+bool PostgresConnection::Reconnect() {
+    if (inTransaction_) return false;
+    PQreset(conn_);
+    if (PQstatus(conn_) != CONNECTION_OK) return false;
+    try {
+        PrepareSession();
+        return true;
+    } catch (const JournalError&) {
+        return false;
+    }
+}
+
 void PostgresConnection::EnsureConnected() {
     if (PQstatus(conn_) == CONNECTION_OK) return;
     // Outside a transaction nothing can be half done, so one reconnect is safe.
-    if (!inTransaction_) {
-        PQreset(conn_);
-        if (PQstatus(conn_) == CONNECTION_OK) {
-            Query("SET lock_timeout = '10s'", {});
-            return;
-        }
-    }
+    if (Reconnect()) return;
     throw JournalError(JournalFault::ConnectionLost, where_ + ": " + Trimmed(PQerrorMessage(conn_)));
 }
 
@@ -127,6 +141,10 @@ bool PostgresConnection::HasTable(const std::string& name) {
     return !Query("SELECT 1 FROM information_schema.tables WHERE table_schema = current_schema() AND table_name = $1",
                   {name})
                 .empty();
+}
+
+bool PostgresConnection::HasAnyTable() {
+    return !Query("SELECT 1 FROM information_schema.tables WHERE table_schema = current_schema() LIMIT 1", {}).empty();
 }
 
 } // namespace tarnwell

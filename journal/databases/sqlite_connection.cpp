@@ -1,9 +1,12 @@
 #include "journal/sqlite_connection.h"
 
 #include "journal/journal_error.h"
+#include "journal/sqlite_header.h"
 
 #include <sqlite3.h>
 
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <unistd.h>
@@ -14,8 +17,20 @@ namespace {
 // Long enough for another station process to finish a commit, short enough
 // that an operator is told about a stuck lock instead of waiting.
 constexpr int kBusyTimeoutMs = 10000;
+// Less room than a few pages of the journal: nothing more can be written.
+constexpr std::uintmax_t kNoRoomLeft = 256 * 1024;
 
-JournalFault FaultOf(int code) {
+// A full disk shows as SQLITE_FULL on a data write but as an I/O error on
+// the -shm file or a sync, where SQLite rarely keeps the system's error: the
+// operator needs the same words for both, so an I/O error on a file system
+// with no room left is a full disk too.
+JournalFault FaultOf(int code, int systemError, const std::string& path) {
+    if (systemError == ENOSPC || systemError == EDQUOT) return JournalFault::DiskFull;
+    if ((code & 0xFF) == SQLITE_IOERR) {
+        std::error_code error;
+        const auto space = std::filesystem::space(std::filesystem::path(path).parent_path(), error);
+        if (!error && space.available < kNoRoomLeft) return JournalFault::DiskFull;
+    }
     switch (code & 0xFF) {
     case SQLITE_CORRUPT:
     case SQLITE_NOTADB: return JournalFault::Corrupt;
@@ -43,24 +58,45 @@ struct Statement {
     ~Statement() { sqlite3_finalize(handle); }
 };
 
+// "file:" URI of a path, for the immutable look.
+std::string FileUri(const std::string& path) {
+    std::string uri = "file:";
+    for (char c : path) {
+        if (c == '%' || c == '?' || c == '#') {
+            char escaped[4];
+            std::snprintf(escaped, sizeof escaped, "%%%02X", static_cast<unsigned char>(c));
+            uri += escaped;
+        } else {
+            uri += c;
+        }
+    }
+    return uri + "?immutable=1";
+}
+
 } // namespace
 
-SqliteConnection::SqliteConnection(const std::string& path) : path_(path) {
-    std::error_code error;
-    auto folder = std::filesystem::path(path).parent_path();
-    if (!folder.empty()) std::filesystem::create_directories(folder, error);
+SqliteConnection::SqliteConnection(const std::string& path, SqliteOpening opening) : path_(path) {
+    if (opening == SqliteOpening::Create) {
+        std::error_code error;
+        auto folder = std::filesystem::path(path).parent_path();
+        if (!folder.empty()) std::filesystem::create_directories(folder, error);
+    }
     // A throwing constructor runs no destructor: the handle (set even when the
     // open fails) is closed here instead.
     try {
-        int code = sqlite3_open_v2(path.c_str(), &db_,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr);
+        int code = SQLITE_OK;
+        if (opening == SqliteOpening::Inspect)
+            code = sqlite3_open_v2(FileUri(path).c_str(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
+        else
+            code = sqlite3_open_v2(path.c_str(), &db_,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX |
+                                       (opening == SqliteOpening::Create ? SQLITE_OPEN_CREATE : 0),
+                                   nullptr);
         if (code != SQLITE_OK) Fail(code, "open");
         sqlite3_extended_result_codes(db_, 1);
+        if (opening == SqliteOpening::Inspect) return;
         sqlite3_busy_handler(db_, RetrySoon, nullptr);
-        // The first statements read the header: a file of another kind fails here.
-        auto mode = Query("PRAGMA journal_mode=WAL", {});
-        if (mode.empty() || !mode[0][0] || *mode[0][0] != "wal")
-            throw JournalError(JournalFault::CannotOpen, path_ + ": cannot switch the journal to WAL mode");
+        if (opening == SqliteOpening::Existing) UseWriteAheadLog();
         Query("PRAGMA synchronous=FULL", {});
         Query("PRAGMA foreign_keys=ON", {});
     } catch (...) {
@@ -72,9 +108,19 @@ SqliteConnection::SqliteConnection(const std::string& path) : path_(path) {
 
 SqliteConnection::~SqliteConnection() { sqlite3_close_v2(db_); }
 
+void SqliteConnection::UseWriteAheadLog() {
+    // The first statement reads the header: a file of another kind fails here.
+    auto mode = Query("PRAGMA journal_mode=WAL", {});
+    if (mode.empty() || !mode[0][0] || *mode[0][0] != "wal")
+        throw JournalError(JournalFault::CannotOpen, path_ + ": cannot switch the journal to WAL mode");
+}
+
 void SqliteConnection::Fail(int code, const std::string& doing) {
     std::string detail = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(code);
-    throw JournalError(FaultOf(code), path_ + ": " + doing + ": " + detail);
+    const int systemError = db_ ? sqlite3_system_errno(db_) : 0;
+    const JournalFault fault = FaultOf(code, systemError, path_);
+    if (fault == JournalFault::DiskFull && detail.find("full") == std::string::npos) detail += " (the disk is full)";
+    throw JournalError(fault, path_ + ": " + doing + ": " + detail);
 }
 
 std::vector<SqlRow> SqliteConnection::Query(const std::string& sql, const std::vector<SqlValue>& parameters) {
@@ -124,6 +170,13 @@ void SqliteConnection::Rollback() noexcept {
 
 bool SqliteConnection::HasTable(const std::string& name) {
     return !Query("SELECT 1 FROM sqlite_master WHERE type='table' AND name=$1", {name}).empty();
+}
+
+bool SqliteConnection::HasAnyTable() { return !Query("SELECT 1 FROM sqlite_master WHERE type='table' LIMIT 1", {}).empty(); }
+
+void SqliteConnection::StampVersion(int version) {
+    Query("PRAGMA application_id = " + std::to_string(static_cast<int32_t>(kJournalApplicationId)), {});
+    Query("PRAGMA user_version = " + std::to_string(version), {});
 }
 
 } // namespace tarnwell

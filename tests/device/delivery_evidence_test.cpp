@@ -65,8 +65,9 @@ TEST_F(DeliveryEvidenceTest, ABlockCutShortOrResetIsAFailureWithTheSendText) {
     };
     for (const auto& [label, fault] : faults) {
         SCOPED_TRACE(label);
+        const int code = fault.code;
         const Unanswered& command =
-            *std::find_if(std::begin(kCommands), std::end(kCommands), [&](const Unanswered& c) { return c.code == fault.code; });
+            *std::find_if(std::begin(kCommands), std::end(kCommands), [code](const Unanswered& c) { return c.code == code; });
         UseDevice().AddFault(fault);
         heard.Clear();
         const Outcome outcome = command.run(session);

@@ -9,6 +9,8 @@
 #include "protocol/command_block.h"
 #include "sim/web_cgi_server.h"
 #include "support/console_fixture.h"
+#include "support/environment_override.h"
+#include "support/forwarding_journal.h"
 #include "support/memory_settings_store.h"
 
 #include <sqlite3.h>
@@ -24,6 +26,7 @@ protected:
         settings.values[kSettingUpgradeMac] = std::string("02:00:00:00:00:FF");
         settings.values[kSettingStation] = std::string("line-1");
         settings.values[kSettingJournal] = path;
+        CreateJournal(path);
     }
     void Start() {
         console.Initialise(settings);
@@ -38,6 +41,7 @@ protected:
     }
 
     TempDir folder;
+    EnvironmentOverride dataHome{"XDG_DATA_HOME", folder.Path().string()};
     std::string path = folder.File("journal.sqlite3");
     MemorySettingsStore settings;
 };
@@ -101,12 +105,30 @@ TEST_F(ConsoleJournalTest, ReservationWithoutOutcomeBlocksUntilReleased) {
     EXPECT_EQ(MacBlocksSent(), 0);
 
     std::ostringstream out, err;
-    EXPECT_EQ(RunJournalCommand({"--journal", path, "release", "02:00:00:00:00:ff"}, out, err), 0) << err.str();
-    EXPECT_EQ(RunJournalCommand({"--journal", path, "release", "02:00:00:00:00:ff"}, out, err), 1);
+    EXPECT_EQ(RunJournalCommand({"--journal", path, "release", "02:00:00:00:00:ff", "--yes"}, out, err), 0) << err.str();
+    EXPECT_EQ(RunJournalCommand({"--journal", path, "release", "02:00:00:00:00:ff", "--yes"}, out, err), 1);
     ui.ClearRecords();
     console.OnUpdateMac();
     EXPECT_EQ(ui.Messages(), std::vector<std::string>{"更新成功"});
     EXPECT_EQ(MacBlocksSent(), 1);
+}
+
+TEST_F(ConsoleJournalTest, MacReleasedWhileTheConsoleWroteItIsReportedLoudly) {
+    Start();
+    console.journal.Use(std::make_shared<ReleasedWhileWriting>(Records()));
+    console.OnUpdateMac();
+    ASSERT_EQ(ui.Messages().size(), 1u);
+    EXPECT_EQ(ui.Messages()[0].rfind("MAC地址 02:00:00:00:00:FF 在本设备写入期间被释放:可能有两台设备使用同一地址", 0), 0u)
+        << ui.Messages()[0];
+    EXPECT_EQ(MacBlocksSent(), 1);
+    auto journal = Records();
+    EXPECT_EQ(journal->FindUnits("02:00:00:00:00:FF").size(), 2u);
+    ASSERT_EQ(journal->MacConflicts(0x0200000000FFull).size(), 1u);
+    EXPECT_EQ(journal->Units("").at(0).outcome, kOutcomeFailed);
+    auto messages = journal->Steps(journal->Units("").at(0).id).at(0).messages;
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].english.find("was released while this unit was writing it: two devices may carry it"),
+              std::string::npos);
 }
 
 TEST_F(ConsoleJournalTest, UsedUpPoolStopsBeforeAnythingIsSent) {
@@ -128,7 +150,7 @@ TEST_F(ConsoleJournalTest, DamagedJournalStopsUpdateAllUntouchedAndSilentTowards
     ui.checks[IdCheckTime] = true;
     console.UpdateAll();
     ASSERT_EQ(ui.Messages().size(), 1u); // no "升成完成"
-    EXPECT_EQ(ui.Messages()[0].rfind("制造日志不可用(制造日志已损坏或不是制造日志)", 0), 0u) << ui.Messages()[0];
+    EXPECT_EQ(ui.Messages()[0].rfind("制造日志不可用(这不是Tarnwell制造日志", 0), 0u) << ui.Messages()[0];
     ASSERT_TRUE(device->WaitUntilIdle());
     EXPECT_EQ(device->ConnectionCount(), 0);
     EXPECT_EQ(ReadFileBytes(path), garbage);
@@ -137,8 +159,9 @@ TEST_F(ConsoleJournalTest, DamagedJournalStopsUpdateAllUntouchedAndSilentTowards
 
 TEST_F(ConsoleJournalTest, LockedJournalIsReportedInsteadOfWaitedOn) {
     Start();
-    console.OnUpdateTime(); // creates the journal
+    console.OnUpdateTime(); // opens the journal
     ui.ClearRecords();
+    ASSERT_TRUE(device->WaitUntilIdle()); // the time step's connection is counted before the lock
     sqlite3* other = nullptr;
     ASSERT_EQ(sqlite3_open(path.c_str(), &other), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
@@ -211,9 +234,12 @@ TEST(ConsoleJournalPostgresTest, LostServerStopsTheActionAndAReturningOneIsUsedA
         if (server.Problem().rfind("no PostgreSQL server binaries", 0) == 0) GTEST_SKIP() << server.Problem();
         FAIL() << server.Problem();
     }
+    TempDir folder;
+    EnvironmentOverride dataHome{"XDG_DATA_HOME", folder.Path().string()};
     FakeConsoleUi ui;
     OperatorConsole console(ui);
     console.journal.location = server.NewDatabase();
+    CreateJournal(console.journal.location);
     console.journal.Enable();
     auto device = StartDevice();
     ui.SetAddress(device->Address());

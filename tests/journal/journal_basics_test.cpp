@@ -1,9 +1,15 @@
-// The digest of a firmware package and the number form of a MAC address.
+// The digest of a firmware package, the number form of a MAC address, and the
+// texts an operator gives for a journal's place and a time.
+#include "journal/journal_error.h"
+#include "journal/journal_location.h"
 #include "journal/mac_number.h"
+#include "journal/rfc3339_time.h"
 #include "journal/sha256.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 namespace tarnwell::test {
 namespace {
@@ -27,13 +33,60 @@ TEST(Sha256Test, FileDigestMatchesAcrossChunksAndMissingFileHasNone) {
     EXPECT_FALSE(Sha256OfFile(folder.File("missing.tar")));
 }
 
-TEST(MacNumberTest, OperatorFormsMeetInOneNumber) {
+TEST(MacNumberTest, OperatorFormsMeetInOneNumberAndOnlyUnicastOnesAreAssignable) {
     EXPECT_EQ(ParseMacNumber("0:1a:2B:3:4:5"), 0x001A2B030405ull);
     EXPECT_EQ(ParseMacNumber("::00:1A:2B:03:04:05:"), 0x001A2B030405ull);
     EXPECT_EQ(FormatMacNumber(0x001A2B030405ull), "00:1A:2B:03:04:05");
     EXPECT_EQ(ParseMacNumber("FF:FF:FF:FF:FF:FF"), kLastMacNumber);
     for (const char* bad : {"", "00:11:22:33:44", "zz:11:22:33:44:55", "001:11:22:33:44:55", "SN-0001"})
         EXPECT_FALSE(ParseMacNumber(bad)) << bad;
+    EXPECT_TRUE(IsAssignableMac(0x02FFFFFFFFFFull));
+    EXPECT_EQ(NextAssignableMac(0), 1u);
+    EXPECT_EQ(NextAssignableMac(0x030000000001ull), 0x040000000000ull);
+    EXPECT_FALSE(NextAssignableMac(0xFF0000000000ull));
+}
+
+TEST(JournalLocationTest, OnlyPostgresUrlsReachAServerAndEveryOtherSchemeIsAMistake) {
+    for (const char* url : {"postgresql://db/line", "postgres://db/line", "POSTGRESQL://db/line", "PostGres://db/line"}) {
+        const JournalLocation location = ParseJournalLocation(url);
+        EXPECT_EQ(location.kind, JournalLocation::Kind::Postgres) << url;
+        EXPECT_EQ(location.text.substr(0, 8), "postgres") << url; // libpq knows the scheme in lower case only
+    }
+    EXPECT_EQ(ParseJournalLocation("postgresql://tarnwell:secret@db/line").place, "postgresql://tarnwell:***@db/line");
+    for (const char* typo : {"pgsql://db/line", "postgresql:/db/line", "postgresql:db", "http://db/line",
+                             "file:journal.sqlite3", " postgresql://db/line", "postgresql://db/line ",
+                             "journal.sqlite3\n", "", "C:journal"}) {
+        try {
+            ParseJournalLocation(typo);
+            ADD_FAILURE() << "taken: \"" << typo << "\"";
+        } catch (const JournalError& error) {
+            EXPECT_EQ(error.Fault(), JournalFault::BadLocation) << typo;
+        }
+    }
+    // Paths, also Windows drive paths; a relative one is made absolute.
+    for (const char* path : {"C:\\Tarnwell\\journal.sqlite3", "C:/Tarnwell/journal.sqlite3", "demo/journal.sqlite3",
+                             "/var/lib/journal.sqlite3"}) {
+        const JournalLocation location = ParseJournalLocation(path);
+        EXPECT_EQ(location.kind, JournalLocation::Kind::Sqlite) << path;
+        EXPECT_TRUE(std::filesystem::path(location.text).is_absolute()) << path;
+    }
+    EXPECT_EQ(ParseJournalLocation("demo/../demo/journal.sqlite3").text,
+              (std::filesystem::current_path() / "demo/journal.sqlite3").string());
+}
+
+TEST(Rfc3339TimeTest, ValidTimesBecomeJournalStampsInUtcAndOthersAreRefused) {
+    EXPECT_EQ(JournalTimeFromRfc3339("2026-12-09"), "2026-12-09T00:00:00.000Z");
+    EXPECT_EQ(JournalTimeFromRfc3339("2026-12-09T08:00:00Z"), "2026-12-09T08:00:00.000Z");
+    EXPECT_EQ(JournalTimeFromRfc3339("2026-12-09t08:00:00.5z"), "2026-12-09T08:00:00.500Z");
+    EXPECT_EQ(JournalTimeFromRfc3339("2026-12-09 01:30:00+02:00"), "2026-12-08T23:30:00.000Z");
+    EXPECT_EQ(JournalTimeFromRfc3339("2026-12-31T23:00:00-01:30"), "2027-01-01T00:30:00.000Z");
+    EXPECT_EQ(JournalTimeFromRfc3339("2028-02-29T00:00:00Z"), "2028-02-29T00:00:00.000Z");
+    // Finer than the journal's milliseconds: rounded up, so "at or after" still holds.
+    EXPECT_EQ(JournalTimeFromRfc3339("2026-12-09T08:00:00.1231Z"), "2026-12-09T08:00:00.124Z");
+    for (const char* bad : {"2026-13-45", "2026-02-29", "2026-04-31", "2026-12-09T24:00:00Z", "2026-12-09T08:60:00Z",
+                            "2026-12-09T08:00", "2026-12-09T08:00:00", "2026-12-09T08:00:00+2:00",
+                            "2026-12-09T08:00:00.Z", "yesterday", "2026-1-9", "2026-12-09T08:00:00Zjunk", ""})
+        EXPECT_FALSE(JournalTimeFromRfc3339(bad)) << bad;
 }
 
 } // namespace

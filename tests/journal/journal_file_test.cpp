@@ -5,6 +5,7 @@
 #include "journal/journal_schema.h"
 #include "journal/sql_journal.h"
 #include "journal/sqlite_connection.h"
+#include "support/environment_override.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -25,13 +26,14 @@ protected:
         return RunJournalCommand(all, out, err);
     }
     TempDir folder;
+    EnvironmentOverride dataHome{"XDG_DATA_HOME", folder.Path().string()};
     std::string path = folder.File("journal.sqlite3");
     std::ostringstream out, err;
 };
 
 TEST_F(JournalFileTest, FirstVersionIsMigratedWithItsRecords) {
     {
-        SqlJournal first(std::make_unique<SqliteConnection>(path), 1);
+        SqlJournal first(std::make_unique<SqliteConnection>(path, SqliteOpening::Create), JournalOpen::Create, 1);
         EXPECT_EQ(first.SchemaVersion(), 1);
         first.BeginUnit({"old", "127.0.0.2", "SN9", "", ""});
     }
@@ -41,7 +43,7 @@ TEST_F(JournalFileTest, FirstVersionIsMigratedWithItsRecords) {
 }
 
 TEST_F(JournalFileTest, NewerOrForeignFilesAreRefusedAndLeftAsTheyAre) {
-    OpenJournal(path)->BeginUnit({"s", "", "", "", ""});
+    CreateJournal(path)->BeginUnit({"s", "", "", "", ""});
     SqliteConnection(path).Query("UPDATE schema_version SET version = 99", {});
     try {
         OpenJournal(path);
@@ -52,9 +54,9 @@ TEST_F(JournalFileTest, NewerOrForeignFilesAreRefusedAndLeftAsTheyAre) {
     EXPECT_EQ(SqliteConnection(path).Query("SELECT COUNT(*) FROM units", {}).at(0).at(0), "1");
 
     const std::string other = folder.File("other.db");
-    SqliteConnection(other).Query("CREATE TABLE units (name TEXT)", {});
+    SqliteConnection(other, SqliteOpening::Create).Query("CREATE TABLE units (name TEXT)", {});
     EXPECT_THROW(OpenJournal(other), JournalError);
-    EXPECT_FALSE(SqliteConnection(other).HasTable("schema_version"));
+    EXPECT_FALSE(SqliteConnection(other, SqliteOpening::Inspect).HasTable("schema_version"));
 
     // A folder where the file should be: cannot be opened, nothing created.
     std::filesystem::create_directory(folder.File("folder.sqlite3"));
@@ -63,11 +65,11 @@ TEST_F(JournalFileTest, NewerOrForeignFilesAreRefusedAndLeftAsTheyAre) {
 
 TEST_F(JournalFileTest, CommandExportsFindsAndRefusesBadInput) {
     {
-        auto journal = OpenJournal(path);
+        auto journal = CreateJournal(path);
         int64_t unit = journal->BeginUnit({"line,1", "127.0.0.2", "SN1", "/fw/a.tar", "abc"});
         journal->RecordStep(unit, {"SetMacAddress", "t0", "t1", "ok", {{"更新成功", "Update Success"}}});
-        journal->ReserveMac(0x021122334455ull, unit, {});
-        journal->SetMacOutcome(0x021122334455ull, unit, MacState::Written);
+        auto reserved = journal->ReserveMac(0x021122334455ull, unit, {});
+        journal->SetMacOutcome(0x021122334455ull, unit, reserved.token, MacState::Written);
         journal->FinishUnit(unit, kOutcomeOk);
     }
     ASSERT_EQ(Command({"export", "--csv"}), 0) << err.str();
@@ -76,7 +78,7 @@ TEST_F(JournalFileTest, CommandExportsFindsAndRefusesBadInput) {
     EXPECT_NE(csv.find(",\"line,1\",2"), std::string::npos) << csv;
     EXPECT_NE(csv.find(",127.0.0.2,SN1,02:11:22:33:44:55,/fw/a.tar,abc,ok\r\n"), std::string::npos) << csv;
 
-    ASSERT_EQ(Command({"export", "--json", "--since", "2000-01-01T00:00"}), 0) << err.str();
+    ASSERT_EQ(Command({"export", "--json", "--since", "2000-01-01T00:00:00Z"}), 0) << err.str();
     auto units = nlohmann::json::parse(out.str());
     ASSERT_EQ(units.size(), 1u);
     EXPECT_EQ(units[0]["steps"][0]["messages"][0]["chinese"], "更新成功");

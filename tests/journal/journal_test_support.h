@@ -2,6 +2,7 @@
 // Journal tests run against both back ends: a SQLite file in a temporary
 // folder, and a database on a PostgreSQL server the test starts itself.
 #include "journal/journal.h"
+#include "support/environment_override.h"
 #include "support/postgres_server.h"
 #include "support/temp_dir.h"
 
@@ -25,18 +26,22 @@ protected:
     void SetUp() override {
         if (GetParam() == Backend::Sqlite) {
             location = folder.File("journal.sqlite3");
-            return;
+        } else {
+            PostgresServer& server = SharedPostgres();
+            if (!server.Running()) {
+                if (server.Problem().rfind("no PostgreSQL server binaries", 0) == 0) GTEST_SKIP() << server.Problem();
+                FAIL() << server.Problem();
+            }
+            location = server.NewDatabase();
         }
-        PostgresServer& server = SharedPostgres();
-        if (!server.Running()) {
-            if (server.Problem().rfind("no PostgreSQL server binaries", 0) == 0) GTEST_SKIP() << server.Problem();
-            FAIL() << server.Problem();
-        }
-        location = server.NewDatabase();
+        CreateJournal(location);
     }
     std::unique_ptr<Journal> Open() { return OpenJournal(location); }
 
     TempDir folder;
+    // The station's memory of its journals stays in the test's folder, for
+    // the programs it starts too.
+    EnvironmentOverride dataHome{"XDG_DATA_HOME", folder.Path().string()};
     std::string location;
 };
 

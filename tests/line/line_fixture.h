@@ -1,6 +1,7 @@
 #pragma once
 // The line runner run in-process against simulated devices on loopback, its
 // two output streams caught in temporary files.
+#include "journal/journal.h"
 #include "line/line_command.h"
 #include "line/line_program.h"
 #include "sim/firmware_expectation.h"
@@ -41,9 +42,11 @@ protected:
         settings.units.httpLimits = {Milliseconds{2000}, Milliseconds{2000}, Milliseconds{2000}};
         settings.units.workRoot = work.File("units");
         settings.units.journal.location = work.File("journal.sqlite3");
+        settings.units.journal.stationMemory = work.File("stations.json");
     }
     void SetUp() override {
         if (const PlatformLimit limit = NoJournalDatabases()) GTEST_SKIP() << limit.reason;
+        CreateJournal(settings.units.journal.location);
     }
 
     // `count` devices, each with a web CGI on one shared port (their addresses differ).

@@ -4,6 +4,7 @@
 #include "journal/mac_number.h"
 #include "line_fixture.h"
 #include "journal/sha256.h"
+#include "support/forwarding_journal.h"
 
 #include <filesystem>
 #include <set>
@@ -102,13 +103,26 @@ TEST_F(LineJournalTest, APoolTooSmallForThePlanStopsBeforeAnythingIsSent) {
     }
 }
 
+TEST_F(LineJournalTest, APlanReachingAnAddressNoDeviceMayCarryStopsBeforeAnythingIsSent) {
+    StartDevices(2);
+    // The second unit would step into the multicast block.
+    LineRun stepped = Run({"--mac", "02:FF:FF:FF:FF:FF", Addresses()[0], Addresses()[1]});
+    EXPECT_EQ(stepped.exitStatus, 2);
+    EXPECT_NE(stepped.err.find("MAC address 03:00:00:00:00:00 cannot be a device's own"), std::string::npos)
+        << stepped.err;
+    LineRun broadcast = Run({"--mac", "FF:FF:FF:FF:FF:FF", Addresses()[0]});
+    EXPECT_EQ(broadcast.exitStatus, 2);
+    EXPECT_NE(broadcast.err.find("MAC地址 FF:FF:FF:FF:FF:FF 不能用于设备"), std::string::npos) << broadcast.err;
+    EXPECT_EQ(Connections(), 0);
+}
+
 TEST_F(LineJournalTest, AJournalThatCannotBeUsedStopsWithExitTwoAndStaysUntouched) {
     StartDevices(1);
     const std::string garbage = "no journal here\n" + std::string(3000, 'x');
     WriteFileBytes(settings.units.journal.location, garbage);
     LineRun damaged = Run({"--time", Addresses()[0]});
     EXPECT_EQ(damaged.exitStatus, 2);
-    EXPECT_NE(damaged.err.find("制造日志已损坏或不是制造日志"), std::string::npos) << damaged.err;
+    EXPECT_NE(damaged.err.find("这不是Tarnwell制造日志"), std::string::npos) << damaged.err;
     EXPECT_EQ(ReadFileBytes(settings.units.journal.location), garbage);
 
     // --journal names another one; a folder is no journal either.
@@ -117,4 +131,74 @@ TEST_F(LineJournalTest, AJournalThatCannotBeUsedStopsWithExitTwoAndStaysUntouche
     EXPECT_EQ(folder.exitStatus, 2);
     EXPECT_NE(folder.err.find("制造日志不可用"), std::string::npos) << folder.err;
     EXPECT_EQ(Connections(), 0);
+}
+
+TEST_F(LineJournalTest, AnEmptiedDeletedOrSwappedJournalStopsTheJobBeforeAnythingIsSent) {
+    StartDevices(1);
+    const std::string address = Addresses()[0];
+    const std::string journal = settings.units.journal.location;
+    ASSERT_EQ(Run({"--mac", "02:00:00:00:04:00", address}).exitStatus, 0);
+    const int before = Connections();
+
+    std::filesystem::resize_file(journal, 0);
+    LineRun emptied = Run({"--mac", "02:00:00:00:04:00", address});
+    EXPECT_EQ(emptied.exitStatus, 2);
+    EXPECT_NE(emptied.err.find("制造日志为空"), std::string::npos) << emptied.err;
+    EXPECT_NE(emptied.err.find("the journal is empty"), std::string::npos) << emptied.err;
+
+    std::filesystem::remove(journal);
+    LineRun deleted = Run({"--mac", "02:00:00:00:04:00", address});
+    EXPECT_EQ(deleted.exitStatus, 2);
+    EXPECT_NE(deleted.err.find("tarnwell-journal init"), std::string::npos) << deleted.err;
+    EXPECT_FALSE(std::filesystem::exists(journal));
+
+    // Made again, as "delete it to start over" would have it: this station knows better.
+    CreateJournal(journal);
+    LineRun remade = Run({"--mac", "02:00:00:00:04:00", address});
+    EXPECT_EQ(remade.exitStatus, 2);
+    EXPECT_NE(remade.err.find("这不是本工位写过的制造日志"), std::string::npos) << remade.err;
+    EXPECT_NE(remade.err.find("handed out MACs up to 02:00:00:00:04:00"), std::string::npos) << remade.err;
+    EXPECT_EQ(Connections(), before);
+
+    // Said on purpose, it is taken and remembered.
+    EXPECT_EQ(Run({"--journal-changed", "--mac", "02:00:00:00:05:00", address}).exitStatus, 0);
+    EXPECT_EQ(Run({"--mac", "02:00:00:00:05:01", address}).exitStatus, 0);
+}
+
+TEST_F(LineJournalTest, MistypedJournalUrlsAreRefusedAndMakeNothingInTheWorkingFolder) {
+    StartDevices(1);
+    TempDir working;
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(working.Path());
+    for (const char* typo : {"postgresql:/tarnwell", "pgsql://db/tarnwell", " postgresql://db/tarnwell",
+                             "postgresql://db/tarnwell ", "http://db/tarnwell"}) {
+        LineRun run = Run({"--journal", typo, "--time", Addresses()[0]});
+        EXPECT_EQ(run.exitStatus, 2) << typo;
+        EXPECT_NE(run.err.find("is not a journal location"), std::string::npos) << run.err;
+    }
+    // A relative path is the file in the working folder, said in full; it must exist.
+    LineRun relative = Run({"--journal", "demo/journal.sqlite3", "--time", Addresses()[0]});
+    EXPECT_EQ(relative.exitStatus, 2);
+    EXPECT_NE(relative.err.find("journal " + (working.Path() / "demo/journal.sqlite3").string()), std::string::npos)
+        << relative.err;
+    const bool empty = std::filesystem::is_empty(working.Path());
+    std::filesystem::current_path(previous);
+    EXPECT_TRUE(empty);
+    EXPECT_EQ(Connections(), 0);
+}
+
+TEST_F(LineJournalTest, AWriteAfterItsReservationWasReleasedFailsTheJobLoudly) {
+    StartDevices(1);
+    auto interleaved = std::make_shared<ReleasedWhileWriting>(Records());
+    settings.units.journal.shared = interleaved;
+    LineRun run = Run({"--json", "--mac", "02:00:00:00:06:00", Addresses()[0]});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_NE(run.out.find("MAC 02:00:00:00:06:00 was released while this unit was writing it: two devices may carry it"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.err.find("two devices may carry the same MAC"), std::string::npos) << run.err;
+    auto journal = Records();
+    EXPECT_EQ(journal->FindUnits("02:00:00:00:06:00").size(), 2u);
+    ASSERT_EQ(journal->MacConflicts(0x020000000600ull).size(), 1u);
+    EXPECT_EQ(journal->MacConflicts(0x020000000600ull)[0].holder, interleaved->otherUnit);
 }
