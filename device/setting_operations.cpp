@@ -2,6 +2,7 @@
 
 #include "device/command_connection.h"
 #include "device/mac_ledger.h"
+#include "journal/mac_number.h"
 #include "protocol/mac_text_block.h"
 #include "protocol/reply_decoding.h"
 #include "text/mac_text.h"
@@ -129,13 +130,25 @@ Outcome SetDeviceTime(const UnitSession& session, const LocalDateTime& date, con
 Outcome SetMacAddress(const UnitSession& session, const std::string& macText) {
     StepReport report(session);
     // A text that is not an address is never sent, and so never stepped.
-    if (ValidateMacText(macText) != kMacTextWellFormed) {
+    const std::optional<uint64_t> number =
+        ValidateMacText(macText) == kMacTextWellFormed ? ParseMacNumber(macText) : std::nullopt;
+    if (!number) {
         report.Fail(FailureKind::BadInput, {"MAC地址无效!", "MAC address is not effective!"});
         return report.Finish();
     }
+    // No device may carry these; writing one would break the unit's network.
+    if (!IsAssignableMac(*number)) {
+        const std::string shown = FormatMacNumber(*number);
+        report.Fail(FailureKind::BadInput,
+                    {"MAC地址 " + shown + " 不能用于设备(全零、组播或广播地址)!",
+                     "MAC address " + shown + " cannot be a device's own (all zeros, multicast or broadcast)!"});
+        return report.Finish();
+    }
+    // One form on the wire and in the journal, however the operator typed it.
+    const std::string normal = FormatMacNumber(*number);
     // Committed as reserved before the block can leave.
     if (session.macLedger != nullptr) {
-        if (auto refusal = session.macLedger->Reserve(macText)) {
+        if (auto refusal = session.macLedger->Reserve(normal)) {
             report.Fail(refusal->kind, refusal->message);
             return report.Finish();
         }
@@ -144,7 +157,7 @@ Outcome SetMacAddress(const UnitSession& session, const std::string& macText) {
     if (connection.Open("连接失败9!")) {
         CommandBlock block(CmdSetMac);
         block.ParameterLittleEndian(17);
-        const MacTextBlock text = MakeMacTextBlock(macText);
+        const MacTextBlock text = MakeMacTextBlock(normal);
         SendUnanswered(connection, report, block, text.data(), text.size(), {"发送数据失败!", "Send data error!"});
         connection.Close();
     }

@@ -111,3 +111,21 @@ TEST_F(DeliveryEvidenceTest, AFailedConnectIsAFailureOfItsOwnKind) {
     EXPECT_EQ(outcome.reason.chinese, "连接失败9!");
     EXPECT_EQ(heard.English(), std::vector<std::string>{"Connect Failed!"});
 }
+
+TEST_F(DeliveryEvidenceTest, AMacNoDeviceMayCarryIsNeverSentAndOthersGoInOneForm) {
+    UseDevice();
+    for (const char* refused : {"FF:FF:FF:FF:FF:FF", "01:00:5E:00:00:01", "00:00:00:00:00:00", "03:00:00:00:00:00"}) {
+        SCOPED_TRACE(refused);
+        const Outcome outcome = SetMacAddress(session, refused);
+        EXPECT_EQ(outcome.failure, FailureKind::BadInput);
+        EXPECT_NE(outcome.reason.english.find("cannot be a device's own"), std::string::npos);
+    }
+    EXPECT_EQ(device->ConnectionCount(), 0);
+
+    ASSERT_TRUE(SetMacAddress(session, "2:0:13:5:00:f").Ok());
+    ASSERT_TRUE(device->WaitUntilIdle());
+    const auto macs = device->ExchangesWithCode(CmdSetMac);
+    ASSERT_EQ(macs.size(), 1u);
+    const std::string sent(macs[0].payload.begin(), macs[0].payload.end());
+    EXPECT_EQ(sent, std::string("02:00:13:05:00:0F") + std::string(16, '\0'));
+}
