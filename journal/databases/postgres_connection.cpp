@@ -36,6 +36,12 @@ JournalFault FaultOfState(const char* sqlState) {
 
 } // namespace
 
+PostgresConnection::PostgresConnection(const std::string& connectionString, ReadOnly)
+    : PostgresConnection(connectionString) {
+    readOnly_ = true;
+    SetUpSession();
+}
+
 PostgresConnection::PostgresConnection(const std::string& connectionString)
     : where_(WithoutPassword(connectionString)) {
     conn_ = PQconnectdb(connectionString.c_str());
@@ -43,9 +49,7 @@ PostgresConnection::PostgresConnection(const std::string& connectionString)
     try {
         if (PQstatus(conn_) != CONNECTION_OK)
             throw JournalError(JournalFault::CannotOpen, where_ + ": " + Trimmed(PQerrorMessage(conn_)));
-        // A stuck lock is reported to the operator instead of waiting for ever.
-        Query("SET lock_timeout = '10s'", {});
-        Query("SET client_min_messages = warning", {});
+        SetUpSession();
     } catch (...) {
         PQfinish(conn_);
         conn_ = nullptr;
@@ -55,13 +59,25 @@ PostgresConnection::PostgresConnection(const std::string& connectionString)
 
 PostgresConnection::~PostgresConnection() { PQfinish(conn_); }
 
+void PostgresConnection::SetUpSession() {
+    // A stuck lock is reported to the operator instead of waiting for ever.
+    Query("SET lock_timeout = '10s'", {});
+    Query("SET client_min_messages = warning", {});
+    if (readOnly_) {
+        Query("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY", {});
+        // A reader's query that runs away is cut off rather than left to
+        // hold a connection of the line's server.
+        Query("SET statement_timeout = '10s'", {});
+    }
+}
+
 void PostgresConnection::EnsureConnected() {
     if (PQstatus(conn_) == CONNECTION_OK) return;
     // Outside a transaction nothing can be half done, so one reconnect is safe.
     if (!inTransaction_) {
         PQreset(conn_);
         if (PQstatus(conn_) == CONNECTION_OK) {
-            Query("SET lock_timeout = '10s'", {});
+            SetUpSession();
             return;
         }
     }
@@ -110,6 +126,12 @@ void PostgresConnection::Begin(Write kind) {
     // Readers (export, find) are not held up by either lock.
     if (kind == Write::MacAllocation) Query("LOCK TABLE macs IN EXCLUSIVE MODE", {});
     if (kind == Write::SchemaChange) Query("SELECT pg_advisory_xact_lock(7408413)", {});
+}
+
+void PostgresConnection::BeginRead() {
+    // One snapshot for every statement of the read, so its figures agree.
+    Query("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY", {});
+    inTransaction_ = true;
 }
 
 void PostgresConnection::Commit() {
