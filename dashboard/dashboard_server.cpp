@@ -318,6 +318,8 @@ void DashboardServer::Serve() {
     impl_->server.listen_after_bind();
 }
 
+bool DashboardServer::Running() const { return impl_->server.is_running(); }
+
 void DashboardServer::Stop() { impl_->server.stop(); }
 
 } // namespace tarnwell::dashboard

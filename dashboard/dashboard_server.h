@@ -37,6 +37,8 @@ public:
     // Serves until Stop(), from any thread. Ignores SIGPIPE for the process:
     // a browser that goes away mid-answer must not end the server.
     void Serve();
+    // True from when Serve() has begun taking connections until Stop().
+    bool Running() const;
     void Stop();
 
 private:
