@@ -21,7 +21,9 @@ struct ServerSettings {
     int port = 8088;  // 0: any free port (Port() tells which)
     std::string token; // required unless `host` is loopback
     MacPool pool;      // unset bounds: the figures say so
-    int threads = 8;   // connections served at once
+    // Connections served at once: a browser tab opens up to six while the
+    // page loads and keeps one while it polls.
+    int threads = 16;
 };
 
 class DashboardServer {

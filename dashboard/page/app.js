@@ -72,16 +72,28 @@ const stepName = (step) => (TEXTS[language]["step." + step] ? t("step." + step) 
 const outcomeName = (outcome) => (TEXTS[language]["outcome." + outcome] ? t("outcome." + outcome) : outcome);
 const messageText = (message) => (message && (language === "zh" ? message.chinese || message.english
                                                                   : message.english || message.chinese)) || t("noMessage");
-const number = (value) => (value === null || value === undefined ? "–" : Number(value).toLocaleString(locale()));
 const locale = () => (language === "zh" ? "zh-CN" : "en-GB");
+
+// Formatters are made once per language: making one costs far more than using it.
+const formatters = {};
+function formatter(kind) {
+  const key = language + kind;
+  if (!formatters[key]) {
+    const time = { hour: "2-digit", minute: "2-digit", second: "2-digit" };
+    const date = { year: "numeric", month: "2-digit", day: "2-digit" };
+    formatters[key] = kind === "number" ? new Intl.NumberFormat(locale())
+      : new Intl.DateTimeFormat(locale(), kind === "time" ? time : kind === "hour" ? { hour: "2-digit", minute: "2-digit" } : { ...date, ...time });
+  }
+  return formatters[key];
+}
+const number = (value) => (value === null || value === undefined ? "–" : formatter("number").format(Number(value)));
 
 function timeText(iso, withDate) {
   if (!iso) return "–";
   const moment = new Date(iso);
   if (isNaN(moment)) return iso;
-  const options = { hour: "2-digit", minute: "2-digit", second: "2-digit" };
-  if (withDate || moment.toDateString() !== new Date().toDateString()) Object.assign(options, { year: "numeric", month: "2-digit", day: "2-digit" });
-  return moment.toLocaleString(locale(), options);
+  const today = moment.toDateString() === new Date().toDateString();
+  return formatter(withDate || !today ? "date" : "time").format(moment);
 }
 
 function element(tag, text, className) {
@@ -176,7 +188,7 @@ function renderChart(hours, since, now) {
       picture.appendChild(rect);
     });
     if (slots.length <= 12 || i % Math.ceil(slots.length / 12) === 0) {
-      const label = hour.toLocaleTimeString(locale(), { hour: "2-digit", minute: "2-digit" });
+      const label = formatter("hour").format(hour);
       picture.appendChild(svg("text", { x: left + i * slot + slot / 2, y: height - 6, "text-anchor": "middle" }, label));
     }
   });
@@ -259,9 +271,12 @@ function todayStart() {
 
 async function refresh() {
   clearTimeout(timer);
+  if (!document.body.dataset.firstAskMs) document.body.dataset.firstAskMs = String(Math.round(performance.now()));
   try {
     latest = await fetchJson("/api/dashboard?since=" + encodeURIComponent(todayStart()));
+    const drawing = performance.now();
     render(latest);
+    document.body.dataset.renderMs = String(Math.round(performance.now() - drawing));
     showProblem(null);
     document.body.dataset.loaded = "1";
     if (!document.body.dataset.firstLoadMs) document.body.dataset.firstLoadMs = String(Math.round(performance.now()));

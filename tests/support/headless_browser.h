@@ -29,9 +29,11 @@ public:
     bool Started() const { return pid_ > 0 && problem_.empty(); }
     const std::string& Problem() const { return problem_; }
 
-    // Opens `url` in a new tab with the browser's languages set to
+    // Opens `url` in a new tab (closing the one opened before) with the browser's languages set to
     // `languages` (an Accept-Language value such as "zh-CN,zh"); false on failure.
     bool Open(const std::string& url, const std::string& languages);
+    // Loads `url` in the open tab, as typing it into the address bar does.
+    bool Navigate(const std::string& url);
     // Evaluates `expression` in the page; its value (null on failure).
     nlohmann::json Evaluate(const std::string& expression);
     // Waits until `expression` is true in the page.
@@ -51,6 +53,7 @@ private:
     int toBrowser_ = -1, fromBrowser_ = -1;
     std::string pending_;
     std::string session_;
+    std::string target_;
     int nextId_ = 1;
     std::string problem_;
 };

@@ -174,8 +174,10 @@ nlohmann::json HeadlessBrowser::Call(const std::string& method, const nlohmann::
 }
 
 bool HeadlessBrowser::Open(const std::string& url, const std::string& languages) {
+    if (!target_.empty()) Call("Target.closeTarget", {{"targetId", target_}}, false);
     auto target = Call("Target.createTarget", {{"url", "about:blank"}}, false);
     if (target.is_null()) return false;
+    target_ = target["targetId"];
     auto attached = Call("Target.attachToTarget", {{"targetId", target["targetId"]}, {"flatten", true}}, false);
     if (attached.is_null()) return false;
     session_ = attached["sessionId"];
@@ -185,6 +187,8 @@ bool HeadlessBrowser::Open(const std::string& url, const std::string& languages)
     Call("Page.enable", nlohmann::json::object());
     return !Call("Page.navigate", {{"url", url}}).is_null();
 }
+
+bool HeadlessBrowser::Navigate(const std::string& url) { return !Call("Page.navigate", {{"url", url}}).is_null(); }
 
 nlohmann::json HeadlessBrowser::Evaluate(const std::string& expression) {
     auto result = Call("Runtime.evaluate", {{"expression", expression}, {"returnByValue", true}});
