@@ -36,7 +36,7 @@ std::vector<std::vector<std::string>> Migrations(const std::string& id, const st
         // that are reserved or failed among the many written ones.
         {
             "CREATE INDEX units_outcome_started ON units (outcome, started_at)",
-            "CREATE INDEX macs_state ON macs (state)",
+            "CREATE INDEX macs_state ON macs (state, mac)",
         },
     };
 }
