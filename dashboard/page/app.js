@@ -151,9 +151,12 @@ function svg(tag, attributes, text) {
   return node;
 }
 
-// Stacked bars: one per hour since the window began, one colour per station.
+// Stacked bars: one per hour of the shift, one colour per station. The shift
+// is shown from its first unit (at least the last eight hours) up to now.
 function renderChart(hours, since, now) {
-  const start = new Date(since), end = new Date(now);
+  const end = new Date(now);
+  const firstUnit = hours.reduce((first, h) => Math.min(first, new Date(h.hour).getTime()), end.getTime());
+  const start = new Date(Math.max(new Date(since).getTime(), Math.min(firstUnit, end.getTime() - 7 * 3600e3)));
   start.setMinutes(0, 0, 0);
   const slots = [];
   for (let hour = new Date(start); hour <= end && slots.length < 48; hour = new Date(hour.getTime() + 3600e3)) slots.push(hour);
