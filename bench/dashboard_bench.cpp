@@ -290,8 +290,17 @@ bool Measure(const char* backend, const std::string& journal, int64_t count, tes
 
 } // namespace
 
+// Other work on this machine shows in every figure: the load is printed beside them.
+std::string LoadAverage() {
+    std::ifstream file("/proc/loadavg");
+    std::string one, five;
+    file >> one >> five;
+    return one + " (1 min), " + five + " (5 min)";
+}
+
 int main() {
     const int64_t count = UnitCount();
+    std::printf("load average at start: %s\n", LoadAverage().c_str());
     test::TempDir folder;
     bool met = true;
     const std::string since = LocalMidnight();
@@ -327,6 +336,7 @@ int main() {
         }
         met = Measure("PostgreSQL", location, count, folder) && met;
     }
-    std::printf("\n%s\n", met ? "every target met" : "a target was MISSED");
+    std::printf("\nload average at the end: %s\n", LoadAverage().c_str());
+    std::printf("%s\n", met ? "every target met" : "a target was MISSED");
     return met ? 0 : 1;
 }
