@@ -125,7 +125,8 @@ bool ExplainAll(SqlConnection& connection, bool postgres, const std::string& sin
             const std::string line = (postgres ? row.at(0) : row.at(3)).value_or("");
             // A scan of a whole table: SQLite's "SCAN units" without an index, PostgreSQL's "Seq Scan".
             const bool full = postgres ? line.find("Seq Scan") != std::string::npos
-                                       : line.rfind("SCAN ", 0) == 0 && line.find(" USING ") == std::string::npos;
+                                       : line.rfind("SCAN ", 0) == 0 && line.find(" USING ") == std::string::npos &&
+                                             line != "SCAN CONSTANT ROW";
             if (full) indexed = false;
             std::printf("      %s%s\n", line.c_str(), full ? "   <-- full scan" : "");
         }

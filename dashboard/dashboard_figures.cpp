@@ -106,7 +106,6 @@ json PoolJson(JournalView& view, const MacPool& pool, const Window& window) {
             {"used", figures.used},
             {"free", figures.free ? json(*figures.free) : json(nullptr)},
             {"reserved", figures.reserved},
-            {"failed", figures.failed},
             {"last_hour", figures.lastHour},
             {"runs_out_at", runsOut}};
 }

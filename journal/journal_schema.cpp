@@ -33,7 +33,7 @@ std::vector<std::vector<std::string>> Migrations(const std::string& id, const st
         },
         // 3: what the line's web view asks without a full scan: the last
         // failures (and any other outcome) by time, and the few addresses
-        // that are reserved or failed among the many written ones.
+        // still reserved among the many written ones.
         {
             "CREATE INDEX units_outcome_started ON units (outcome, started_at)",
             "CREATE INDEX macs_state ON macs (state, mac)",

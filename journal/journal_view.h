@@ -60,7 +60,6 @@ struct PoolFigures {
     uint64_t used = 0;                   // addresses from the first up to the highest
     std::optional<uint64_t> free;        // addresses after the highest, when the pool has a last one
     int64_t reserved = 0;                // reservations whose write has not reported back
-    int64_t failed = 0;                  // failed writes (free again for an explicit address)
     int64_t lastHour = 0;                // units that got a MAC in the hour before `now`
 };
 

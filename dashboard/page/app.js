@@ -7,7 +7,7 @@ const TEXTS = {
   zh: {
     title: "产线看板", today: "今天", total: "合计", hours: "每小时完成数(按工位)", pool: "MAC 地址池",
     "pool.range": "范围", "pool.used": "已用", "pool.free": "剩余", "pool.pace": "最近一小时",
-    "pool.runsOut": "预计用完", "pool.reserved": "写入未回报", "pool.failed": "写入失败",
+    "pool.runsOut": "预计用完", "pool.reserved": "写入未回报",
     "pool.noPool": "未设定地址池(--mac-pool)", "pool.notRunningOut": "按目前速度不会用完",
     "pool.perHour": "个/小时",
     kinds: "失败步骤与原因", recent: "最近的失败", search: "查找设备", find: "查找", none: "无",
@@ -27,7 +27,7 @@ const TEXTS = {
   en: {
     title: "Line view", today: "Today", total: "Total", hours: "Units per hour, by station", pool: "MAC pool",
     "pool.range": "Range", "pool.used": "Used", "pool.free": "Free", "pool.pace": "Last hour",
-    "pool.runsOut": "Runs out at", "pool.reserved": "Writes not reported", "pool.failed": "Failed writes",
+    "pool.runsOut": "Runs out at", "pool.reserved": "Writes not reported",
     "pool.noPool": "no pool set (--mac-pool)", "pool.notRunningOut": "not at the present pace",
     "pool.perHour": "per hour",
     kinds: "Failures by step and kind", recent: "Last failures", search: "Find a unit", find: "Find", none: "None",
@@ -216,7 +216,6 @@ function renderPool(pool) {
   $("pool-pace").textContent = `${number(pool.last_hour)} ${t("pool.perHour")}`;
   $("pool-runs-out").textContent = pool.free === null ? "–" : (pool.runs_out_at ? timeText(pool.runs_out_at, true) : t("pool.notRunningOut"));
   $("pool-reserved").textContent = number(pool.reserved);
-  $("pool-failed").textContent = number(pool.failed);
 }
 
 function renderKinds(kinds) {
