@@ -11,8 +11,9 @@
 //   - every API query, 30 times each: median, 95th percentile and maximum;
 //   - the server's peak memory (VmHWM) after all of it;
 // and prints the query plan (EXPLAIN) of every statement the view runs.
-// Targets: first load <= 200 ms, every API query <= 50 ms, RSS <= 64 MiB.
-// The exit status is 1 when a target is missed. TARNWELL_DASHBOARD_UNITS
+// Targets: first load over HTTP <= 200 ms, every API query <= 50 ms, RSS
+// <= 64 MiB; the exit status is 1 when one is missed. The load in Chromium
+// is printed beside them against the same 200 ms. TARNWELL_DASHBOARD_UNITS
 // makes a smaller journal for a quick look.
 #include "journal/journal.h"
 #include "journal/journal_view.h"
@@ -234,12 +235,12 @@ bool Measure(const char* backend, const std::string& journal, int64_t count, tes
                             steps[3].get<double>());
         }
         if (drawn.size() == 9) {
+            // Reported, not a gate: most of it is the browser's own work, and
+            // on two cores it follows whatever else the machine is doing.
             const double median = Percentile(drawn, 0.5);
-            const bool drawnMet = median <= kFirstLoadTargetMs;
-            met = met && drawnMet;
             std::printf("page in Chromium, navigation to figures drawn: first tab %.0f ms; loaded again: median %.0f ms, "
-                        "best %.0f, worst %.0f (target %.0f for the median) %s\n", firstTab, median,
-                        Percentile(drawn, 0.0), Percentile(drawn, 1.0), kFirstLoadTargetMs, drawnMet ? "met" : "MISSED");
+                        "best %.0f, worst %.0f (%s %.0f ms)\n", firstTab, median, Percentile(drawn, 0.0),
+                        Percentile(drawn, 1.0), median <= kFirstLoadTargetMs ? "within" : "over", kFirstLoadTargetMs);
         } else {
             std::printf("page in Chromium: not measured (%s)\n", browser.Problem().c_str());
         }
