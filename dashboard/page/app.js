@@ -72,28 +72,21 @@ const stepName = (step) => (TEXTS[language]["step." + step] ? t("step." + step) 
 const outcomeName = (outcome) => (TEXTS[language]["outcome." + outcome] ? t("outcome." + outcome) : outcome);
 const messageText = (message) => (message && (language === "zh" ? message.chinese || message.english
                                                                   : message.english || message.chinese)) || t("noMessage");
-const locale = () => (language === "zh" ? "zh-CN" : "en-GB");
 
-// Formatters are made once per language: making one costs far more than using it.
-const formatters = {};
-function formatter(kind) {
-  const key = language + kind;
-  if (!formatters[key]) {
-    const time = { hour: "2-digit", minute: "2-digit", second: "2-digit" };
-    const date = { year: "numeric", month: "2-digit", day: "2-digit" };
-    formatters[key] = kind === "number" ? new Intl.NumberFormat(locale())
-      : new Intl.DateTimeFormat(locale(), kind === "time" ? time : kind === "hour" ? { hour: "2-digit", minute: "2-digit" } : { ...date, ...time });
-  }
-  return formatters[key];
-}
-const number = (value) => (value === null || value === undefined ? "–" : formatter("number").format(Number(value)));
+// Times and numbers are written out by hand: the line reads 24-hour clock
+// times and grouped digits in either language, and a browser's first Intl
+// formatter costs more than drawing the whole page.
+const two = (value) => String(value).padStart(2, "0");
+const clock = (moment, seconds) => `${two(moment.getHours())}:${two(moment.getMinutes())}` + (seconds ? `:${two(moment.getSeconds())}` : "");
+const day = (moment) => `${moment.getFullYear()}-${two(moment.getMonth() + 1)}-${two(moment.getDate())}`;
+const number = (value) => (value === null || value === undefined ? "–" : String(Math.trunc(Number(value))).replace(/\B(?=(\d{3})+(?!\d))/g, ","));
 
 function timeText(iso, withDate) {
   if (!iso) return "–";
   const moment = new Date(iso);
   if (isNaN(moment)) return iso;
   const today = moment.toDateString() === new Date().toDateString();
-  return formatter(withDate || !today ? "date" : "time").format(moment);
+  return (withDate || !today ? day(moment) + " " : "") + clock(moment, true);
 }
 
 function element(tag, text, className) {
@@ -191,7 +184,7 @@ function renderChart(hours, since, now) {
       picture.appendChild(rect);
     });
     if (slots.length <= 12 || i % Math.ceil(slots.length / 12) === 0) {
-      const label = formatter("hour").format(hour);
+      const label = clock(hour, false);
       picture.appendChild(svg("text", { x: left + i * slot + slot / 2, y: height - 6, "text-anchor": "middle" }, label));
     }
   });
