@@ -1,7 +1,8 @@
 # Turns text files (dialog templates, label table, script templates) into C++
 # sources, so the program carries its resources without a resource compiler.
 # Each file <name>.<ext> becomes `extern const std::string_view kResource_<name>_<ext>`
-# declared in generated/embedded_resources.h.
+# declared in generated/embedded_resources.h (or the header named by
+# EMBED_HEADER, for a folder whose files stay apart from the core's).
 function(embed_text_files out_var)
   set(generated_dir ${CMAKE_CURRENT_BINARY_DIR}/generated)
   file(MAKE_DIRECTORY ${generated_dir})
@@ -20,6 +21,9 @@ function(embed_text_files out_var)
     string(APPEND header "extern const std::string_view kResource_${ident};\n")
     list(APPEND sources ${out})
   endforeach()
-  file(CONFIGURE OUTPUT ${generated_dir}/embedded_resources.h CONTENT "${header}")
+  if(NOT EMBED_HEADER)
+    set(EMBED_HEADER embedded_resources.h)
+  endif()
+  file(CONFIGURE OUTPUT ${generated_dir}/${EMBED_HEADER} CONTENT "${header}")
   set(${out_var} ${sources} PARENT_SCOPE)
 endfunction()

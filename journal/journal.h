@@ -190,5 +190,7 @@ std::string DefaultJournalPath();
 
 // The present moment in UTC, "2026-12-09T02:10:11.123Z": sorts as text.
 std::string JournalTimestamp();
+// Any moment in the same form.
+std::string JournalTimestamp(std::chrono::system_clock::time_point moment);
 
 } // namespace tarnwell

@@ -11,6 +11,12 @@
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
+#include <regex>
+
+#if TARNWELL_WEB_VIEW
+#include "dashboard/serve_journal.h"
+#endif
+
 namespace tarnwell {
 namespace {
 
@@ -109,6 +115,17 @@ int RunJournalCommand(const std::vector<std::string>& arguments, std::ostream& o
     releaseCommand->add_option("mac", macText, "the MAC address")->required();
     releaseCommand->add_flag("--yes", yes, "release it (without: only say what the journal knows of its unit)");
 
+    auto* serveCommand = app.add_subcommand(
+        "serve", "the line's web view of the journal: a page and a JSON API over HTTP, read only");
+    std::string serveJournal, listen = "127.0.0.1:8088", token, tokenFile, macPool;
+    serveCommand->add_option("--journal", serveJournal, "SQLite file or postgresql:// connection string");
+    serveCommand->add_option("--listen", listen, "HOST:PORT to listen on (default 127.0.0.1:8088; any other than "
+                                                 "loopback needs --token)");
+    serveCommand->add_option("--token", token, "a secret every request must carry (8 to 256 letters, digits, -._~+/=)");
+    serveCommand->add_option("--token-file", tokenFile, "read the token from the first line of this file");
+    serveCommand->add_option("--mac-pool", macPool, "the line's MAC pool FIRST-LAST, for the free addresses and "
+                                                    "the hour they run out");
+
     std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
     std::optional<std::string> sinceStamp;
     try {
@@ -118,6 +135,17 @@ int RunJournalCommand(const std::vector<std::string>& arguments, std::ostream& o
             throw CLI::ValidationError("--since", "not an RFC 3339 time such as 2026-12-09T08:00:00Z: " + since);
     } catch (const CLI::ParseError& error) {
         return app.exit(error, out, err) == 0 ? 0 : 2;
+    }
+
+    if (*serveCommand) {
+#if TARNWELL_WEB_VIEW
+        return dashboard::ServeJournal({serveJournal.empty() ? location : serveJournal, listen, token, tokenFile, macPool},
+                                       out, err);
+#else
+        (void)token;
+        err << "journal: this build of Tarnwell has no web view (it has no journal databases)\n";
+        return 3;
+#endif
     }
 
     try {

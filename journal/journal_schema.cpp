@@ -43,6 +43,13 @@ std::vector<std::vector<std::string>> Migrations(const std::string& id, const st
                 ", holder_state TEXT NOT NULL, at TEXT NOT NULL)",
             "CREATE INDEX mac_conflicts_mac ON mac_conflicts (mac)",
         },
+        // 4: what the line's web view asks without a full scan: the last
+        // failures (and any other outcome) by time, and the few addresses
+        // still reserved among the many written ones.
+        {
+            "CREATE INDEX units_outcome_started ON units (outcome, started_at)",
+            "CREATE INDEX macs_state ON macs (state, mac)",
+        },
     };
 }
 

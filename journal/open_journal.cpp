@@ -53,9 +53,10 @@ bool JournalFileExists(const std::string& location) {
     return where.kind == JournalLocation::Kind::Sqlite && std::filesystem::exists(where.text, error);
 }
 
-std::string JournalTimestamp() {
+std::string JournalTimestamp() { return JournalTimestamp(std::chrono::system_clock::now()); }
+
+std::string JournalTimestamp(std::chrono::system_clock::time_point now) {
     using namespace std::chrono;
-    const auto now = system_clock::now();
     const std::time_t seconds = system_clock::to_time_t(now);
     const auto millis = duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000;
     std::tm utc{};

@@ -25,6 +25,9 @@ public:
     // station; SchemaChange keeps two stations from migrating at once.
     enum class Write { Record, MacAllocation, SchemaChange };
     virtual void Begin(Write kind) = 0;
+    // A read transaction: every statement up to Commit sees one snapshot, and
+    // writers are not held up (WAL readers in SQLite, READ ONLY in PostgreSQL).
+    virtual void BeginRead() = 0;
     virtual void Commit() = 0;
     // Never throws: it runs while an error is already on its way.
     virtual void Rollback() noexcept = 0;

@@ -1,5 +1,6 @@
 #include "journal/sql_journal.h"
 
+#include "journal/journal_rows.h"
 #include "journal/journal_schema.h"
 #include "journal/mac_number.h"
 #include "journal/random_hex.h"
@@ -14,58 +15,7 @@ namespace {
 
 using Write = SqlConnection::Write;
 
-const char kUnitColumns[] = "SELECT id, station, started_at, ended_at, address, serial, mac, package_path, "
-                            "package_sha256, outcome FROM units ";
-
-std::string Text(const std::optional<std::string>& value) { return value.value_or(""); }
-
-UnitRecord UnitFromRow(const SqlRow& row) {
-    UnitRecord unit;
-    unit.id = std::stoll(Text(row[0]));
-    unit.station = Text(row[1]);
-    unit.startedAt = Text(row[2]);
-    unit.endedAt = Text(row[3]);
-    unit.address = Text(row[4]);
-    unit.serial = Text(row[5]);
-    unit.mac = Text(row[6]);
-    unit.packagePath = Text(row[7]);
-    unit.packageSha256 = Text(row[8]);
-    unit.outcome = Text(row[9]);
-    return unit;
-}
-
-std::optional<MacState> MacStateFromName(const std::string& name) {
-    for (MacState state : {MacState::Reserved, MacState::Written, MacState::Failed, MacState::Released})
-        if (name == MacStateName(state)) return state;
-    return std::nullopt;
-}
-
-MacEntry MacFromRow(const SqlRow& row) {
-    MacEntry entry;
-    entry.mac = std::stoull(Text(row[0]));
-    entry.state = MacStateFromName(Text(row[1])).value_or(MacState::Reserved);
-    entry.unit = row[2] ? std::stoll(*row[2]) : 0;
-    entry.station = Text(row[3]);
-    entry.updatedAt = Text(row[4]);
-    return entry;
-}
-
-std::string MessagesJson(const std::vector<JournalMessage>& messages) {
-    nlohmann::json list = nlohmann::json::array();
-    for (const auto& message : messages) list.push_back({{"chinese", message.chinese}, {"english", message.english}});
-    // Replace, not throw, on a text that is not valid UTF-8: the record must not be lost.
-    return list.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-}
-
-std::vector<JournalMessage> MessagesFromJson(const std::string& text) {
-    std::vector<JournalMessage> messages;
-    auto list = nlohmann::json::parse(text, nullptr, false);
-    if (!list.is_array()) return messages;
-    for (const auto& item : list)
-        if (item.is_object())
-            messages.push_back({item.value("chinese", std::string()), item.value("english", std::string())});
-    return messages;
-}
+std::string Text(const std::optional<std::string>& value) { return RowText(value); }
 
 int64_t Mac(uint64_t mac) { return static_cast<int64_t>(mac); }
 

@@ -19,6 +19,11 @@ class SqliteConnection : public SqlConnection {
 public:
     // A file that is not an SQLite database is refused, never replaced.
     explicit SqliteConnection(const std::string& path, SqliteOpening opening = SqliteOpening::Existing);
+    // A reader that never writes: the file must exist (nothing is created),
+    // every statement that would change it fails, and it takes no lock a
+    // station's writes wait for.
+    enum class ReadOnly { Yes };
+    SqliteConnection(const std::string& path, ReadOnly);
     ~SqliteConnection() override;
 
     void UseWriteAheadLog();
@@ -26,6 +31,7 @@ public:
     SqlDialect Dialect() const override { return SqlDialect::Sqlite; }
     std::vector<SqlRow> Query(const std::string& sql, const std::vector<SqlValue>& parameters) override;
     void Begin(Write kind) override;
+    void BeginRead() override;
     void Commit() override;
     void Rollback() noexcept override;
     bool HasTable(const std::string& name) override;
@@ -34,6 +40,7 @@ public:
 
 private:
     [[noreturn]] void Fail(int code, const std::string& doing);
+    void Close() noexcept;
     std::string path_;
     sqlite3* db_ = nullptr;
 };

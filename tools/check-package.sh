@@ -87,6 +87,23 @@ grep -qF "device-search library loaded from $library" "$work/console.err" ||
 sleep 1
 kill -0 "$console" 2>/dev/null || { echo "the installed console ended by itself" >&2; exit 1; }
 grep -q "1 device(s) from $address" "$work/devsim.err" || { cat "$work/devsim.err" >&2; exit 1; }
+
+echo "== the installed web view over a journal the installed runner wrote"
+tarnwell-line --journal "$work/journal.sqlite3" --station check --time "$address" >"$work/line.out" 2>&1 ||
+  { cat "$work/line.out" >&2; exit 1; }
+tarnwell-journal serve --journal "$work/journal.sqlite3" --listen 127.0.0.1:0 >"$work/serve.out" 2>&1 &
+pids+=($!)
+url=""
+for _ in $(seq 100); do
+  url=$(grep -o 'http://127\.0\.0\.1:[0-9]*/' "$work/serve.out" || true)
+  [ -n "$url" ] && break
+  sleep 0.1
+done
+[ -n "$url" ] || { cat "$work/serve.out" >&2; exit 1; }
+curl -fsS "$url" | grep -q '产线看板' || { echo "the installed web view served no page" >&2; exit 1; }
+curl -fsS "${url}api/summary?since=2000-01-01" | grep -q '"total":1' ||
+  { echo "the installed web view did not count the unit" >&2; exit 1; }
+echo "ok tarnwell-journal serve at $url"
 for pid in "${pids[@]}"; do kill "$pid"; wait "$pid" 2>/dev/null || true; done
 pids=()
 

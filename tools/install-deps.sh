@@ -12,6 +12,7 @@ packages=(
   libcli11-dev nlohmann-json3-dev
   help2man file lintian appstream desktop-file-utils
   libsqlite3-dev libpq-dev postgresql-15
+  libcpp-httplib-dev chromium curl
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest wine64
 )
 missing=()

@@ -36,6 +36,12 @@ JournalFault FaultOfState(const char* sqlState) {
 
 } // namespace
 
+PostgresConnection::PostgresConnection(const std::string& connectionString, ReadOnly)
+    : PostgresConnection(connectionString) {
+    readOnly_ = true;
+    PrepareSession();
+}
+
 PostgresConnection::PostgresConnection(const std::string& connectionString)
     : where_(WithoutPassword(connectionString)) {
     // A server that does not answer is reported rather than waited on for
@@ -61,6 +67,12 @@ void PostgresConnection::PrepareSession() {
     // A stuck lock is reported to the operator instead of waiting for ever.
     Query("SET lock_timeout = '10s'", {});
     Query("SET client_min_messages = warning", {});
+    if (readOnly_) {
+        Query("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY", {});
+        // A reader's query that runs away is cut off rather than left to
+        // hold a connection of the line's server.
+        Query("SET statement_timeout = '10s'", {});
+    }
 }
 
 bool PostgresConnection::Reconnect() {
@@ -124,6 +136,12 @@ void PostgresConnection::Begin(Write kind) {
     // Readers (export, find) are not held up by either lock.
     if (kind == Write::MacAllocation) Query("LOCK TABLE macs IN EXCLUSIVE MODE", {});
     if (kind == Write::SchemaChange) Query("SELECT pg_advisory_xact_lock(7408413)", {});
+}
+
+void PostgresConnection::BeginRead() {
+    // One snapshot for every statement of the read, so its figures agree.
+    Query("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY", {});
+    inTransaction_ = true;
 }
 
 void PostgresConnection::Commit() {

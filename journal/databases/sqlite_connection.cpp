@@ -106,6 +106,30 @@ SqliteConnection::SqliteConnection(const std::string& path, SqliteOpening openin
     }
 }
 
+SqliteConnection::SqliteConnection(const std::string& path, ReadOnly) : path_(path) {
+    try {
+        int code = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_FULLMUTEX, nullptr);
+        if (code != SQLITE_OK) Fail(code, "open");
+        sqlite3_extended_result_codes(db_, 1);
+        sqlite3_busy_handler(db_, RetrySoon, nullptr);
+        // A reader's cache stays small: a server keeps several of these open.
+        Query("PRAGMA cache_size=-2048", {});
+        Query("PRAGMA query_only=1", {});
+        // Reading the mode reads the header: a file of another kind fails here.
+        auto mode = Query("PRAGMA journal_mode", {});
+        if (mode.empty() || !mode[0][0])
+            throw JournalError(JournalFault::CannotOpen, path_ + ": cannot read the journal's mode");
+    } catch (...) {
+        Close();
+        throw;
+    }
+}
+
+void SqliteConnection::Close() noexcept {
+    sqlite3_close_v2(db_);
+    db_ = nullptr;
+}
+
 SqliteConnection::~SqliteConnection() { sqlite3_close_v2(db_); }
 
 void SqliteConnection::UseWriteAheadLog() {
@@ -161,6 +185,10 @@ std::vector<SqlRow> SqliteConnection::Query(const std::string& sql, const std::v
 
 // IMMEDIATE takes the one write lock of the file at once, whatever the kind.
 void SqliteConnection::Begin(Write) { Query("BEGIN IMMEDIATE", {}); }
+
+// DEFERRED takes no lock until the first read, and a WAL reader never takes
+// the write lock: stations go on committing while the snapshot is read.
+void SqliteConnection::BeginRead() { Query("BEGIN DEFERRED", {}); }
 
 void SqliteConnection::Commit() { Query("COMMIT", {}); }
 
