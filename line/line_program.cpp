@@ -4,12 +4,14 @@
 #include "line/line_command.h"
 #include "journal/journal.h"
 #include "line/line_journal.h"
+#include "line/open_journal_units.h"
 #include "line/progress_board.h"
 #include "platform/stop_request.h"
 #include "platform/terminal.h"
 #include "net/device_search_library.h"
 
 #include <chrono>
+#include <cstdlib>
 
 namespace tarnwell::line {
 
@@ -36,6 +38,26 @@ void PrintResults(std::FILE* out, const std::vector<UnitRecord>& records, const 
                  summary.failed, summary.stopped, unconfirmed.c_str(), summary.interrupted ? ", interrupted" : "",
                  summary.seconds);
     std::fflush(out);
+}
+
+std::string StoppingNotice(size_t running) {
+    return "stopping: " + std::to_string(running) + (running == 1 ? " unit finishes its" : " units finish their") +
+           " current member (Ctrl-C again to leave at once)";
+}
+
+// A second Ctrl-C: the units still running are closed as interrupted in the
+// journal, then the program ends without waiting for them.
+void Abandon(OpenJournalUnits& open, const UnitJournal& journal, ProgressBoard& board, std::FILE* err,
+             const ProgramSettings& settings) {
+    size_t closed = 0;
+    std::string error;
+    if (open.CloseAll(journal, "interrupted", closed, error))
+        board.Notice("interrupted: " + std::to_string(closed) + " running units closed as interrupted in the journal");
+    else
+        std::fprintf(err, "tarnwell-line: the running units could not be closed in the journal: %s\n", error.c_str());
+    if (settings.abandon) return settings.abandon(kExitInterrupted);
+    std::fflush(nullptr);
+    std::_Exit(kExitInterrupted);
 }
 
 } // namespace
@@ -76,9 +98,23 @@ int RunLineProgram(const std::vector<std::string>& arguments, LineStreams stream
     observers.Add(board);
     if (parsed.command->json) observers.Add(json);
 
-    CatchStopRequests();
+    OpenJournalUnits openUnits;
+    job.settings.journal.openUnits = &openUnits;
+    CatchStopRequests(StopSources::Interrupt, SecondInterrupt::Reported);
+    bool toldStopping = false, abandoned = false;
+    auto tick = [&] {
+        if (StopRequested().load() && !toldStopping) {
+            toldStopping = true;
+            board.Notice(StoppingNotice(board.RunningUnits()));
+        }
+        if (SecondStopRequested().load() && !abandoned) {
+            abandoned = true;
+            Abandon(openUnits, job.settings.journal, board, streams.err, settings);
+        }
+        board.Redraw();
+    };
     const auto start = std::chrono::steady_clock::now();
-    std::vector<UnitRecord> records = RunLineJob(job, observers, StopRequested(), [&] { board.Redraw(); });
+    std::vector<UnitRecord> records = RunLineJob(job, observers, StopRequested(), tick);
     board.Redraw();
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const JobSummary summary = Summarise(records, StopRequested().load(), seconds);

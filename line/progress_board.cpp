@@ -134,8 +134,28 @@ void ProgressBoard::Redraw() {
     if (drawn_ > 0) frame += "\r\x1b[" + std::to_string(drawn_) + "A";
     for (const Line& line : lines_) frame += "\x1b[2K" + Render(line) + "\n";
     drawn_ = lines_.size();
+    if (!notice_.empty()) {
+        frame += "\x1b[2K" + FitColumns(notice_, columns_) + "\n";
+        ++drawn_;
+    }
     std::fputs(frame.c_str(), out_);
     std::fflush(out_);
+}
+
+void ProgressBoard::Notice(const std::string& text) {
+    {
+        std::lock_guard lock(mutex_);
+        notice_ = text;
+        Plain(text);
+    }
+    Redraw();
+}
+
+size_t ProgressBoard::RunningUnits() {
+    std::lock_guard lock(mutex_);
+    size_t running = 0;
+    for (const Line& line : lines_) running += line.started && line.ended.empty() ? 1 : 0;
+    return running;
 }
 
 } // namespace tarnwell::line

@@ -26,6 +26,11 @@ public:
 
     // Redraws the lines (in place mode only).
     void Redraw();
+    // A word to the operator about the whole job: below the lines in place,
+    // else a line of its own at once.
+    void Notice(const std::string& text);
+    // Units started and not yet ended.
+    size_t RunningUnits();
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -50,6 +55,7 @@ private:
     std::mutex mutex_;
     std::vector<Line> lines_;
     std::map<std::string, size_t> index_;
+    std::string notice_;
     size_t drawn_ = 0;
 };
 

@@ -14,6 +14,7 @@
 namespace tarnwell::line {
 
 struct UnitPlan;
+class OpenJournalUnits;
 
 // Where the units are recorded, as the console records its actions.
 struct UnitJournal {
@@ -21,6 +22,8 @@ struct UnitJournal {
     std::string location; // a SQLite path or a postgresql:// connection string
     std::string station;  // "" for the host name
     std::string poolFirst, poolLast;
+    // Where begun units are listed until they end (may be null).
+    OpenJournalUnits* openUnits = nullptr;
 };
 
 class UnitJournalRecord {
@@ -38,6 +41,8 @@ public:
     MacLedger* Ledger() { return ledger_.get(); }
     // What the unit ends with in the journal.
     void Finish(const std::string& outcome);
+    // The journal's id of the unit; 0 before its first step.
+    int64_t Id() const { return unit_ ? unit_->Id() : 0; }
 
 private:
     std::shared_ptr<JournalUnit> Unit(); // throws JournalError

@@ -1,3 +1,4 @@
+#include "journal/journal.h"
 #include "text/mac_text.h"
 #include "line/address_list.h"
 #include "line_fixture.h"
@@ -240,4 +241,10 @@ TEST_F(LineJobTest, CtrlCLetsTheRunningMemberFinishAndStillReportsEveryUnit) {
     EXPECT_EQ(Codes(second), std::vector<uint8_t>{});
     EXPECT_EQ(lines.back()["interrupted"], true);
     EXPECT_EQ(lines.back()["stopped"], 2);
+    // The operator heard at once what the stop waits for; the journal has the stopped unit as stopped.
+    EXPECT_NE(run.err.find("stopping: 1 unit finishes its current member"), std::string::npos) << run.err;
+    auto recorded = OpenJournal(settings.units.journal.location)->Units("");
+    ASSERT_EQ(recorded.size(), 1u);
+    EXPECT_EQ(recorded[0].address, first.Address());
+    EXPECT_EQ(recorded[0].outcome, "stopped");
 }
