@@ -93,7 +93,7 @@ int RunLineProgram(const std::vector<std::string>& arguments, LineStreams stream
     std::FILE* progressStream = parsed.command->json ? streams.err : streams.out;
     const bool inPlace = PrepareCursorTerminal(progressStream);
     ProgressBoard board(progressStream, inPlace, job.units, inPlace ? TerminalColumns(progressStream) : 80);
-    JsonReport json(streams.out);
+    JsonReport json(streams.out, job.settings.firmware ? job.settings.firmware->Sha256() : std::string());
     ObserverList observers;
     observers.Add(board);
     if (parsed.command->json) observers.Add(json);

@@ -43,6 +43,7 @@ struct UnitRecord {
     std::vector<StepRecord> steps;
     std::vector<Step> notRun; // steps left out because the job was stopped
     double seconds = 0;
+    int64_t journalUnit = 0;  // the unit's id in the journal; 0 when it has none
 };
 
 // The unit's outcome from its steps.

@@ -146,6 +146,7 @@ UnitRecord RunUnit(const UnitPlan& unit, const UnitSettings& settings, LineObser
     }
     record.outcome = OutcomeOf(record.steps, record.notRun.empty());
     journal.Finish(OutcomeName(record.outcome));
+    record.journalUnit = journal.Id();
     if (!session.workFolder.empty()) {
         std::error_code error;
         std::filesystem::remove_all(session.workFolder, error);

@@ -1,4 +1,5 @@
 #include "journal/journal.h"
+#include "journal/sha256.h"
 #include "text/mac_text.h"
 #include "line/address_list.h"
 #include "line_fixture.h"
@@ -7,6 +8,7 @@
 
 #include <algorithm>
 #include <future>
+#include <set>
 #include <thread>
 
 using namespace tarnwell;
@@ -60,6 +62,7 @@ TEST_F(LineJobTest, EightUnitsGetEveryStepAndIdentitiesInAddressOrder) {
 
     std::string mac = "02:00:00:00:00:FE";
     size_t position = 0;
+    std::set<int64_t> journalUnits;
     for (size_t index : AddressOrder()) {
         sim::SimulatedDevice& device = *devices[index];
         SCOPED_TRACE(device.Address());
@@ -88,11 +91,18 @@ TEST_F(LineJobTest, EightUnitsGetEveryStepAndIdentitiesInAddressOrder) {
         EXPECT_EQ(unit["result"], "ok");
         EXPECT_EQ(unit["mac"], mac);
         EXPECT_EQ(unit["serial"], serial);
+        // A unit line leads a program to the unit's journal row and the package it got.
+        EXPECT_EQ(unit["package_sha256"], Sha256OfFile(package).value_or("?"));
+        ASSERT_TRUE(unit.contains("journal_unit"));
+        journalUnits.insert(unit["journal_unit"].get<int64_t>());
         std::string next;
         ASSERT_TRUE(StepMacText(mac, next));
         mac = next;
         ++position;
     }
+    std::set<int64_t> recorded;
+    for (const auto& unit : OpenJournal(settings.units.journal.location)->Units("")) recorded.insert(unit.id);
+    EXPECT_EQ(journalUnits, recorded);
 }
 
 TEST_F(LineJobTest, StepLinesCountTheBytesEachStepSent) {
