@@ -46,6 +46,7 @@ void JsonReport::StepEnded(const UnitPlan& unit, const StepRecord& record) {
                  {"bytes_sent", record.bytesSent},
                  {"seconds", record.seconds}};
     if (record.failure != FailureKind::None) line["failure"] = FailureKindName(record.failure);
+    if (record.attempts > 1) line["attempts"] = record.attempts;
     WriteLine(std::move(line));
 }
 

@@ -28,6 +28,9 @@ struct LineCommand {
     std::string journal;        // "": the default journal
     std::string station;
     std::string macPool;        // "FIRST-LAST"
+    double waitOnline = 0;      // seconds; 0: a unit must answer at once
+    double stepTimeout = 0;     // seconds; 0: only the protocol's own limits
+    int retry = 0;
     std::vector<std::string> addresses;
 };
 

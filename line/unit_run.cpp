@@ -5,10 +5,15 @@
 #include "device/setting_operations.h"
 #include "device/web_operations.h"
 #include "device/arp_purge.h"
+#include "line/step_watch.h"
+#include "line/wait_online.h"
 #include "platform/work_folder.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
+#include <thread>
 
 namespace tarnwell::line {
 
@@ -33,6 +38,7 @@ std::string MakeUnitWorkFolder(const std::string& root, const std::string& addre
 // The console's names for the same operations, so that the journal reads alike.
 const char* JournalStepName(Step step) {
     switch (step) {
+    case Step::Online: return "WaitOnline";
     case Step::Language: return "UpdateLanguage";
     case Step::Mac: return "SetMacAddress";
     case Step::VideoStandard: return "SetVideoStandard";
@@ -77,6 +83,8 @@ private:
 
 Outcome RunStep(Step step, const UnitSession& session, const UnitPlan& unit, const UnitSettings& settings) {
     switch (step) {
+    case Step::Online:
+        return WaitUntilOnline(session, settings.waitOnline);
     case Step::Language: {
         const int selection = *settings.steps.language;
         return UpdateLanguage(session, kLanguageNames[static_cast<size_t>(selection)], selection);
@@ -99,6 +107,63 @@ Outcome RunStep(Step step, const UnitSession& session, const UnitPlan& unit, con
     return {};
 }
 
+constexpr Milliseconds kLongestRetryPause{8000};
+
+std::string WholeSeconds(Milliseconds limit) { return std::to_string((limit.count() + 999) / 1000); }
+
+// A step cut short by its time fails, whatever the cut looked like inside.
+Outcome TimedOut(Outcome outcome, Milliseconds limit) {
+    if (outcome.Ok()) return outcome;
+    outcome.result = StepResult::Failed;
+    if (outcome.failure == FailureKind::Stopped || outcome.failure == FailureKind::None)
+        outcome.failure = FailureKind::ReplyTimeout;
+    outcome.reason = {"步骤超过 " + WholeSeconds(limit) + " 秒的时限", "the step ran past its time limit of " +
+                                                                            WholeSeconds(limit) + " s (--step-timeout)"};
+    outcome.messages.push_back(outcome.reason);
+    return outcome;
+}
+
+// Only a step that reached nothing of the unit runs again: nothing it took can be sent twice.
+bool WorthRetrying(Step step, const Outcome& outcome) {
+    return step != Step::Online && outcome.failure == FailureKind::Connect && outcome.details.bytesSent == 0;
+}
+
+void Pause(Milliseconds pause, const std::atomic<bool>& stop) {
+    const auto until = Clock::now() + pause;
+    while (!stop.load() && Clock::now() < until)
+        std::this_thread::sleep_for(std::min<Clock::duration>(until - Clock::now(), std::chrono::milliseconds(50)));
+}
+
+// One step, its time bounded by the watch, run again after a growing pause
+// while the unit refuses the connection and retries are left.
+Outcome RunAttempts(Step step, const UnitSession& session, const UnitPlan& unit, const UnitSettings& settings,
+                    StepWatch& watch, UnitEvents& events, const std::atomic<bool>& stop, int& attempts) {
+    const auto start = Clock::now();
+    std::vector<BilingualText> earlier;
+    Milliseconds pause = settings.retryPause;
+    for (attempts = 1;; ++attempts) {
+        const bool timed = step != Step::Online; // the wait has its own time
+        if (timed) watch.Begin();
+        Outcome outcome = RunStep(step, session, unit, settings);
+        if (timed && watch.End()) outcome = TimedOut(std::move(outcome), settings.stepTimeout);
+        if (attempts > settings.retries || stop.load() || !WorthRetrying(step, outcome)) {
+            outcome.messages.insert(outcome.messages.begin(), earlier.begin(), earlier.end());
+            outcome.details.elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+            return outcome;
+        }
+        char seconds[32];
+        std::snprintf(seconds, sizeof seconds, "%.1f", static_cast<double>(pause.count()) / 1000);
+        const BilingualText retrying{"第 " + std::to_string(attempts) + " 次连接失败," + std::string(seconds) + " 秒后重试",
+                                     "attempt " + std::to_string(attempts) + " could not connect; trying again in " +
+                                         seconds + " s"};
+        earlier.insert(earlier.end(), outcome.messages.begin(), outcome.messages.end());
+        earlier.push_back(retrying);
+        events.Message(retrying);
+        Pause(pause, stop);
+        pause = std::min(pause * 2, kLongestRetryPause);
+    }
+}
+
 } // namespace
 
 UnitRecord RunUnit(const UnitPlan& unit, const UnitSettings& settings, LineObserver& observer,
@@ -112,11 +177,13 @@ UnitRecord RunUnit(const UnitPlan& unit, const UnitSettings& settings, LineObser
     UnitSession session;
     session.address = unit.address;
     session.webPortText = std::to_string(unit.webPort);
-    session.limits = settings.channelLimits;
-    session.httpLimits = settings.httpLimits;
+    // No wait inside a step may outlast the step.
+    session.limits = StepLimits(settings.channelLimits, settings.stepTimeout);
+    session.httpLimits = StepLimits(settings.httpLimits, settings.stepTimeout);
     session.pauses = settings.pauses;
     session.workFolder = MakeUnitWorkFolder(settings.workRoot, unit.address);
-    session.stop = &stop;
+    StepWatch watch(stop, settings.stepTimeout);
+    session.stop = &watch.Flag();
     session.observer = &events;
     std::atomic<int> flashLayout{0};
     session.flashLayout = &flashLayout;
@@ -125,22 +192,26 @@ UnitRecord RunUnit(const UnitPlan& unit, const UnitSettings& settings, LineObser
     observer.UnitStarted(unit);
     // As Update All does: the address's stale ARP entry goes before the first step.
     PurgeArpEntry(session);
+    bool offline = false;
     for (Step step : settings.steps.InOrder()) {
-        // After a stop or a journal fault nothing more goes to the unit.
-        if (stop.load() || journal.Broken()) {
+        // After a stop, a journal fault or a unit that never came online nothing more goes to the unit.
+        if (stop.load() || journal.Broken() || offline) {
             record.notRun.push_back(step);
             continue;
         }
         observer.StepStarted(unit, step);
         events.Begin(step);
+        int attempts = 1;
         Outcome outcome = journal.Step(JournalStepName(step), [&] {
             if (step == Step::Firmware) {
                 if (auto fault = journal.NotePackage(settings.firmware->Path(), settings.firmware->Sha256()))
                     return *fault;
             }
-            return RunStep(step, session, unit, settings);
+            return RunAttempts(step, session, unit, settings, watch, events, stop, attempts);
         });
+        offline = step == Step::Online && !outcome.Ok();
         StepRecord result = RecordOf(step, outcome);
+        result.attempts = attempts;
         observer.StepEnded(unit, result);
         record.steps.push_back(std::move(result));
     }

@@ -193,6 +193,10 @@ TEST_F(LineJobTest, BadUsageIsReportedBeforeAnythingIsSent) {
         {"--mac", "00:11:22:33:44", unit},
         {"--video", "SECAM", unit},
         {"--jobs", "0", "--time", unit},
+        {"--retry", "-1", "--time", unit},
+        {"--step-timeout", "soon", "--time", unit},
+        {"--wait-online", "-5", "--time", unit},
+        {"--wait-online", "10", unit},
         {unit},
         {"--time"},
     };

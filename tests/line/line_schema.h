@@ -22,7 +22,7 @@ inline void ExpectKeys(const nlohmann::json& object, std::set<std::string> requi
 inline std::map<std::string, nlohmann::json> CheckJsonLines(const std::vector<nlohmann::json>& lines) {
     const std::set<std::string> results{"ok", "failed", "refused", "stopped", "unconfirmed"};
     const std::set<std::string> unitResults{"ok", "failed", "stopped", "unconfirmed"};
-    const std::set<std::string> steps{"language", "mac", "video", "time", "serial", "firmware", "reboot"};
+    const std::set<std::string> steps{"online", "language", "mac", "video", "time", "serial", "firmware", "reboot"};
     std::map<std::string, nlohmann::json> units;
     std::map<std::string, int> stepLines;
     // RFC 3339 in UTC, to the millisecond.
@@ -39,7 +39,7 @@ inline std::map<std::string, nlohmann::json> CheckJsonLines(const std::vector<nl
         previousTime = at;
         if (type == "step") {
             ExpectKeys(line, {"type", "schema", "time", "unit", "step", "result", "messages", "bytes_sent", "seconds"},
-                       {"failure"});
+                       {"failure", "attempts"});
             // Whatever is not ok says why, in a failure kind and a message.
             if (line["result"] != "ok" && line["result"] != "unconfirmed") {
                 EXPECT_TRUE(line.contains("failure")) << line.dump();
