@@ -24,12 +24,8 @@ bool MemberArrived(sim::SimulatedDevice& device, size_t memberSize) {
 
 TEST_F(LineStopTest, ASecondCtrlCClosesTheRunningUnitsAsInterruptedBeforeTheProgramEnds) {
     constexpr size_t kMember = 16 * 1024;
-    const std::string package = Package({kMember, kMember});
-    auto expected = sim::ExpectFirmwareFromPackage(package);
-    ASSERT_TRUE(expected);
-    sim::DeviceProfile profile;
-    sim::ConfigureForFirmware(profile, *expected);
-    StartDevices(2, profile);
+    const std::string package = StartFirmwareDevices(2, {kMember, kMember});
+    ASSERT_EQ(devices.size(), 2u);
     // Both units wait for the verdict on their first member's data when the operator gives up.
     for (auto& device : devices) device->AddFault({sim::FaultKind::StaySilent, 0, CmdReadyUpgrade, 0, {}, 2});
     settings.units.channelLimits.worker = std::chrono::milliseconds(4000);

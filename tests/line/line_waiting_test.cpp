@@ -64,12 +64,8 @@ TEST_F(LineWaitingTest, AUnitStillBootingIsWaitedForAndOneThatNeverAnswersFailsA
 
 TEST_F(LineWaitingTest, ASilentMemberFailsWithinTheStepTimeoutAndTheOtherUnitsFinish) {
     constexpr size_t kMember = 8 * 1024;
-    const std::string package = Package({kMember});
-    auto expected = sim::ExpectFirmwareFromPackage(package);
-    ASSERT_TRUE(expected);
-    sim::DeviceProfile profile;
-    sim::ConfigureForFirmware(profile, *expected);
-    StartDevices(3, profile);
+    const std::string package = StartFirmwareDevices(3, {kMember});
+    ASSERT_EQ(devices.size(), 3u);
     sim::SimulatedDevice& silent = *devices[1];
     silent.AddFault({sim::FaultKind::StaySilent, 0, CmdReadyUpgrade, 0, {}, 2});
     settings.units.channelLimits.worker = std::chrono::milliseconds(120000); // as long as a real flash write may take
