@@ -60,6 +60,8 @@ std::unique_ptr<CLI::App> MakeApp(LineCommand& command) {
                     "Run a step again, up to N times with a growing pause, when the unit refused the connection")
         ->check(CLI::Range(0, 100))
         ->type_name("N");
+    app->add_option("--log-dir", command.logDir, "Keep a log file per unit in this folder (ADDRESS.log, appended to)")
+        ->type_name("DIR");
     app->add_option("ADDRESS", command.addresses, "Unit address, or a range such as 127.0.0.2-127.0.0.17");
     return app;
 }

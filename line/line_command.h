@@ -31,6 +31,7 @@ struct LineCommand {
     double waitOnline = 0;      // seconds; 0: a unit must answer at once
     double stepTimeout = 0;     // seconds; 0: only the protocol's own limits
     int retry = 0;
+    std::string logDir;         // "": no log files
     std::vector<std::string> addresses;
 };
 

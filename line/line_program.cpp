@@ -6,6 +6,7 @@
 #include "line/line_journal.h"
 #include "line/open_journal_units.h"
 #include "line/progress_board.h"
+#include "line/unit_logs.h"
 #include "platform/stop_request.h"
 #include "platform/terminal.h"
 #include "net/device_search_library.h"
@@ -92,11 +93,20 @@ int RunLineProgram(const std::vector<std::string>& arguments, LineStreams stream
     // Progress never mixes with JSON lines: with --json it goes to the error stream.
     std::FILE* progressStream = parsed.command->json ? streams.err : streams.out;
     const bool inPlace = PrepareCursorTerminal(progressStream);
-    ProgressBoard board(progressStream, inPlace, job.units, inPlace ? TerminalColumns(progressStream) : 80);
+    ProgressBoard board(progressStream, inPlace, job.units, inPlace ? TerminalColumns(progressStream) : 80,
+                        inPlace ? TerminalRows(progressStream) : 0);
     JsonReport json(streams.out, job.settings.firmware ? job.settings.firmware->Sha256() : std::string());
     ObserverList observers;
     observers.Add(board);
     if (parsed.command->json) observers.Add(json);
+    UnitLogs logs;
+    if (!parsed.command->logDir.empty()) {
+        if (!logs.Open(parsed.command->logDir, error)) {
+            std::fprintf(streams.err, "tarnwell-line: %s\n", error.c_str());
+            return kExitBadUsage;
+        }
+        observers.Add(logs);
+    }
 
     OpenJournalUnits openUnits;
     job.settings.journal.openUnits = &openUnits;

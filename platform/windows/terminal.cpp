@@ -35,4 +35,13 @@ int TerminalColumns(std::FILE* stream) {
     return 80;
 }
 
+int TerminalRows(std::FILE* stream) {
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    if (::GetConsoleScreenBufferInfo(ConsoleOf(stream), &info)) {
+        const int rows = info.srWindow.Bottom - info.srWindow.Top + 1;
+        if (rows > 0) return rows;
+    }
+    return 24;
+}
+
 } // namespace tarnwell

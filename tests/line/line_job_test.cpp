@@ -172,6 +172,25 @@ TEST_F(LineJobTest, WithoutJsonProgressAndResultsArePlainLines) {
     }
 }
 
+TEST_F(LineJobTest, EachUnitKeepsALogFileOfItsOwn) {
+    StartDevices(1);
+    const std::string missing = UnusedLoopbackAddress();
+    const std::string folder = work.File("logs");
+    LineRun run = Run({"--log-dir", folder, "--time", "--mac", "02:00:00:00:07:00", devices[0]->Address(), missing});
+    EXPECT_EQ(run.exitStatus, 1);
+    const std::string good = ReadFileBytes(folder + "/" + devices[0]->Address() + ".log");
+    const std::string bad = ReadFileBytes(folder + "/" + missing + ".log");
+    EXPECT_NE(good.find("started mac 02:00:00:00:07:00"), std::string::npos) << good;
+    EXPECT_NE(good.find("time ok"), std::string::npos) << good;
+    EXPECT_NE(good.find("unit ok, journal unit "), std::string::npos) << good;
+    EXPECT_EQ(good.find(missing), std::string::npos) << "no unit writes into another's log";
+    EXPECT_NE(bad.find("mac failed (connect)"), std::string::npos) << bad;
+    EXPECT_NE(bad.find("Connect Failed!"), std::string::npos) << bad;
+    EXPECT_NE(bad.find("unit failed"), std::string::npos) << bad;
+    // Each line starts with its time.
+    EXPECT_EQ(good.substr(4, 1) + good.substr(10, 1), "-T") << good;
+}
+
 TEST_F(LineJobTest, BadUsageIsReportedBeforeAnythingIsSent) {
     StartDevices(1);
     const std::string unit = devices[0]->Address();
@@ -197,6 +216,7 @@ TEST_F(LineJobTest, BadUsageIsReportedBeforeAnythingIsSent) {
         {"--step-timeout", "soon", "--time", unit},
         {"--wait-online", "-5", "--time", unit},
         {"--wait-online", "10", unit},
+        {"--log-dir", work.File("not.tar"), "--time", unit},
         {unit},
         {"--time"},
     };
