@@ -146,21 +146,26 @@ Outcome RunAttempts(Step step, const UnitSession& session, const UnitPlan& unit,
         if (timed) watch.Begin();
         Outcome outcome = RunStep(step, session, unit, settings);
         if (timed && watch.End()) outcome = TimedOut(std::move(outcome), settings.stepTimeout);
-        if (attempts > settings.retries || stop.load() || !WorthRetrying(step, outcome)) {
-            outcome.messages.insert(outcome.messages.begin(), earlier.begin(), earlier.end());
-            outcome.details.elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
-            return outcome;
+        if (attempts <= settings.retries && !stop.load() && WorthRetrying(step, outcome)) {
+            char seconds[32];
+            std::snprintf(seconds, sizeof seconds, "%.1f", static_cast<double>(pause.count()) / 1000);
+            const BilingualText retrying{"第 " + std::to_string(attempts) + " 次连接失败," + std::string(seconds) +
+                                             " 秒后重试",
+                                         "attempt " + std::to_string(attempts) + " could not connect; trying again in " +
+                                             seconds + " s"};
+            events.Message(retrying);
+            outcome.messages.push_back(retrying);
+            Pause(pause, stop);
+            pause = std::min(pause * 2, kLongestRetryPause);
+            // A stop during the pause ends the step with the try that failed.
+            if (!stop.load()) {
+                earlier.insert(earlier.end(), outcome.messages.begin(), outcome.messages.end());
+                continue;
+            }
         }
-        char seconds[32];
-        std::snprintf(seconds, sizeof seconds, "%.1f", static_cast<double>(pause.count()) / 1000);
-        const BilingualText retrying{"第 " + std::to_string(attempts) + " 次连接失败," + std::string(seconds) + " 秒后重试",
-                                     "attempt " + std::to_string(attempts) + " could not connect; trying again in " +
-                                         seconds + " s"};
-        earlier.insert(earlier.end(), outcome.messages.begin(), outcome.messages.end());
-        earlier.push_back(retrying);
-        events.Message(retrying);
-        Pause(pause, stop);
-        pause = std::min(pause * 2, kLongestRetryPause);
+        outcome.messages.insert(outcome.messages.begin(), earlier.begin(), earlier.end());
+        outcome.details.elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+        return outcome;
     }
 }
 
