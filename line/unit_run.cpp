@@ -5,15 +5,13 @@
 #include "device/setting_operations.h"
 #include "device/web_operations.h"
 #include "device/arp_purge.h"
+#include "line/step_retry.h"
 #include "line/step_watch.h"
 #include "line/wait_online.h"
 #include "platform/work_folder.h"
 
-#include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <filesystem>
-#include <thread>
 
 namespace tarnwell::line {
 
@@ -107,8 +105,6 @@ Outcome RunStep(Step step, const UnitSession& session, const UnitPlan& unit, con
     return {};
 }
 
-constexpr Milliseconds kLongestRetryPause{8000};
-
 std::string WholeSeconds(Milliseconds limit) { return std::to_string((limit.count() + 999) / 1000); }
 
 // A step cut short by its time fails, whatever the cut looked like inside.
@@ -123,50 +119,19 @@ Outcome TimedOut(Outcome outcome, Milliseconds limit) {
     return outcome;
 }
 
-// Only a step that reached nothing of the unit runs again: nothing it took can be sent twice.
-bool WorthRetrying(Step step, const Outcome& outcome) {
-    return step != Step::Online && outcome.failure == FailureKind::Connect && outcome.details.bytesSent == 0;
-}
-
-void Pause(Milliseconds pause, const std::atomic<bool>& stop) {
-    const auto until = Clock::now() + pause;
-    while (!stop.load() && Clock::now() < until)
-        std::this_thread::sleep_for(std::min<Clock::duration>(until - Clock::now(), std::chrono::milliseconds(50)));
-}
-
-// One step, its time bounded by the watch, run again after a growing pause
-// while the unit refuses the connection and retries are left.
-Outcome RunAttempts(Step step, const UnitSession& session, const UnitPlan& unit, const UnitSettings& settings,
-                    StepWatch& watch, UnitEvents& events, const std::atomic<bool>& stop, int& attempts) {
-    const auto start = Clock::now();
-    std::vector<BilingualText> earlier;
-    Milliseconds pause = settings.retryPause;
-    for (attempts = 1;; ++attempts) {
-        const bool timed = step != Step::Online; // the wait has its own time
-        if (timed) watch.Begin();
-        Outcome outcome = RunStep(step, session, unit, settings);
-        if (timed && watch.End()) outcome = TimedOut(std::move(outcome), settings.stepTimeout);
-        if (attempts <= settings.retries && !stop.load() && WorthRetrying(step, outcome)) {
-            char seconds[32];
-            std::snprintf(seconds, sizeof seconds, "%.1f", static_cast<double>(pause.count()) / 1000);
-            const BilingualText retrying{"第 " + std::to_string(attempts) + " 次连接失败," + std::string(seconds) +
-                                             " 秒后重试",
-                                         "attempt " + std::to_string(attempts) + " could not connect; trying again in " +
-                                             seconds + " s"};
-            events.Message(retrying);
-            outcome.messages.push_back(retrying);
-            Pause(pause, stop);
-            pause = std::min(pause * 2, kLongestRetryPause);
-            // A stop during the pause ends the step with the try that failed.
-            if (!stop.load()) {
-                earlier.insert(earlier.end(), outcome.messages.begin(), outcome.messages.end());
-                continue;
-            }
-        }
-        outcome.messages.insert(outcome.messages.begin(), earlier.begin(), earlier.end());
-        outcome.details.elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
-        return outcome;
-    }
+// One try of a step, its time bounded by the watch (the wait for a unit to
+// come online has its own time, and is never retried).
+Outcome RunTimed(Step step, UnitSession& session, const UnitPlan& unit, const UnitSettings& settings,
+                 StepWatch& watch) {
+    if (step == Step::Online) return RunStep(step, session, unit, settings);
+    // Waits count whole milliseconds: one cut by the deadline may end just before it.
+    constexpr Milliseconds kWaitGrain{10};
+    watch.Begin();
+    session.operationDeadline = Deadline::After(settings.stepTimeout);
+    Outcome outcome = RunStep(step, session, unit, settings);
+    const bool late = session.operationDeadline.Bounded() && session.operationDeadline.Left() < kWaitGrain;
+    session.operationDeadline = Deadline::None();
+    return watch.End() || late ? TimedOut(std::move(outcome), settings.stepTimeout) : outcome;
 }
 
 } // namespace
@@ -212,7 +177,9 @@ UnitRecord RunUnit(const UnitPlan& unit, const UnitSettings& settings, LineObser
                 if (auto fault = journal.NotePackage(settings.firmware->Path(), settings.firmware->Sha256()))
                     return *fault;
             }
-            return RunAttempts(step, session, unit, settings, watch, events, stop, attempts);
+            const RetryPolicy policy{step == Step::Online ? 0 : settings.retries, settings.retryPause};
+            return RunWithRetries(policy, stop, events, [&] { return RunTimed(step, session, unit, settings, watch); },
+                                  attempts);
         });
         offline = step == Step::Online && !outcome.Ok();
         StepRecord result = RecordOf(step, outcome);
