@@ -5,7 +5,11 @@
 // 14 times the units per hour of --jobs 1, the runner's CPU under 10 % of one
 // core per unit at work, its peak memory at most 64 MiB. Then 64 units with a
 // 64 MiB package at once: peak memory at most 160 MiB (TARNWELL_BENCH_LARGE=0
-// leaves that run out).
+// leaves that run out). And a line with faults: the 16 units again, 2 of them
+// silent after the handshake and 1 refusing connections for its first 3 s,
+// with --retry 3 and a --step-timeout of twice the healthy firmware step: the
+// 13 healthy units within 10 % of their healthy time, the refusing one done
+// by retry, the silent ones failed within the step timeout.
 //
 // The devices are one tarnwell-devsim process per run; each runner is a process of its
 // own, so its CPU time and peak memory are its own (wait4). The devices are
@@ -14,11 +18,13 @@
 // stands in for the flash write and the link is not paced (said in the output).
 #include "journal/journal.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <signal.h>
 #include <string>
 #include <sys/resource.h>
@@ -89,23 +95,28 @@ void MakePackage(const fs::path& dir, size_t memberSize) {
 struct Figures {
     double seconds = 0, cpuSeconds = 0, peakMiB = 0;
     int exitStatus = -1;
+    std::string json; // the run's JSON lines
 };
 
-// Each run gets a simulator of its own, as each batch on a line is new units.
-Figures RunJob(int jobs, const std::vector<std::string>& devsim, const std::string& package, const std::string& first,
-               const std::string& last, int webPort, const fs::path& dir) {
-    pid_t simulator = Spawn(devsim, "");
+// Each run gets simulators of its own, as each batch on a line is new units.
+Figures RunJob(int jobs, const std::vector<std::vector<std::string>>& simulators, const std::string& package,
+               const std::string& first, const std::string& last, int webPort, const fs::path& dir,
+               const std::string& name = {}, const std::vector<std::string>& options = {}) {
+    std::vector<pid_t> running;
+    for (const auto& devsim : simulators) running.push_back(Spawn(devsim, ""));
     ::sleep(1);
-    const std::string jsonPath = (dir / ("jobs" + std::to_string(jobs) + ".json")).string();
-    const std::string progressPath = (dir / ("jobs" + std::to_string(jobs) + ".progress")).string();
-    // A journal of each run's own: both runs hand out the same MAC addresses.
-    const std::string journalPath = (dir / ("jobs" + std::to_string(jobs) + ".sqlite3")).string();
+    const std::string run = name.empty() ? "jobs" + std::to_string(jobs) : name;
+    const std::string jsonPath = (dir / (run + ".json")).string();
+    const std::string progressPath = (dir / (run + ".progress")).string();
+    // A journal of each run's own: the runs hand out the same MAC addresses.
+    const std::string journalPath = (dir / (run + ".sqlite3")).string();
     tarnwell::CreateJournal(journalPath);
-    const std::vector<std::string> arguments{Bin("tarnwell-line"), "--json", "--jobs", std::to_string(jobs),
-                                             "--firmware", package, "--language", "English", "--mac",
-                                             "02:00:00:00:10:00", "--time", "--serial", "SN-{0001}",
-                                             "--web-port", std::to_string(webPort), "--journal", journalPath,
-                                             first + "-" + last};
+    std::vector<std::string> arguments{Bin("tarnwell-line"), "--json", "--jobs", std::to_string(jobs),
+                                       "--firmware", package, "--language", "English", "--mac",
+                                       "02:00:00:00:10:00", "--time", "--serial", "SN-{0001}",
+                                       "--web-port", std::to_string(webPort), "--journal", journalPath};
+    arguments.insert(arguments.end(), options.begin(), options.end());
+    arguments.push_back(first + "-" + last);
     const auto start = Clock::now();
     pid_t child = Spawn(arguments, jsonPath, progressPath);
     int status = 0;
@@ -117,12 +128,104 @@ Figures RunJob(int jobs, const std::vector<std::string>& devsim, const std::stri
                          usage.ru_stime.tv_usec / 1e6;
     figures.peakMiB = usage.ru_maxrss / 1024.0;
     figures.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    ::kill(simulator, SIGTERM);
-    ::waitpid(simulator, nullptr, 0);
-    if (figures.exitStatus != 0)
+    for (pid_t simulator : running) {
+        ::kill(simulator, SIGTERM);
+        ::waitpid(simulator, nullptr, 0);
+    }
+    figures.json = jsonPath;
+    if (figures.exitStatus != 0 && options.empty())
         std::fprintf(stderr, "--jobs %d ended with %d; its JSON lines are in %s, its progress in %s\n", jobs,
                      figures.exitStatus, jsonPath.c_str(), progressPath.c_str());
     return figures;
+}
+
+// The seconds of each unit's line, and of each failed step's, from a run's JSON lines.
+struct UnitTimes {
+    std::map<std::string, double> unitSeconds;
+    std::map<std::string, std::string> unitResult;
+    std::map<std::string, double> firmwareSeconds;
+};
+
+// Just enough JSON reading for the runner's own flat lines.
+std::string Field(const std::string& line, const std::string& key) {
+    const std::string tag = "\"" + key + "\":";
+    const size_t at = line.find(tag);
+    if (at == std::string::npos) return {};
+    size_t from = at + tag.size(), to = from;
+    if (line[from] == '"') {
+        to = line.find('"', ++from);
+    } else {
+        while (to < line.size() && line[to] != ',' && line[to] != '}') ++to;
+    }
+    return line.substr(from, to - from);
+}
+
+UnitTimes ReadUnitTimes(const std::string& jsonPath) {
+    UnitTimes times;
+    std::ifstream in(jsonPath);
+    for (std::string line; std::getline(in, line);) {
+        const std::string type = Field(line, "type"), unit = Field(line, "unit");
+        if (type == "unit") {
+            times.unitSeconds[unit] = std::atof(Field(line, "seconds").c_str());
+            times.unitResult[unit] = Field(line, "result");
+        } else if (type == "step" && Field(line, "step") == "firmware") {
+            times.firmwareSeconds[unit] = std::atof(Field(line, "seconds").c_str());
+        }
+    }
+    return times;
+}
+
+// The same 16 units with three faulty ones in their midst, each group on a simulator of its own.
+bool RunFaultyLine(const std::vector<std::string>& devsim, const Figures& healthy, const std::string& package,
+                   const std::string& first, const std::string& last, const std::string& net, int webPort,
+                   const fs::path& dir) {
+    const UnitTimes reference = ReadUnitTimes(healthy.json);
+    double healthyFirmware = 0;
+    for (const auto& [unit, seconds] : reference.firmwareSeconds) healthyFirmware = std::max(healthyFirmware, seconds);
+    const int stepTimeout = static_cast<int>(2 * healthyFirmware + 1);
+    auto group = [&](int from, int count, std::vector<std::string> faults) {
+        std::vector<std::string> sim = devsim;
+        sim[2] = net + std::to_string(from);
+        sim[4] = std::to_string(count);
+        const auto log = std::find(sim.begin(), sim.end(), "--log");
+        if (log != sim.end() && log + 1 != sim.end()) *(log + 1) = (dir / ("devsim-" + std::to_string(from) + ".log")).string();
+        sim.insert(sim.end(), faults.begin(), faults.end());
+        return sim;
+    };
+    const int silentFrom = 1 + kUnits - 2, refusing = 1 + kUnits;
+    const std::vector<std::vector<std::string>> simulators{
+        group(2, kUnits - 3, {}),
+        group(silentFrom, 2, {"--fault", "silent:code=0xC7"}),
+        group(refusing, 1, {"--fault", "refuse:conn=1:delay=3000"})};
+    const Figures faulty = RunJob(kUnits, simulators, package, first, last, webPort, dir, "faults",
+                                  {"--retry", "3", "--step-timeout", std::to_string(stepTimeout)});
+    const UnitTimes times = ReadUnitTimes(faulty.json);
+    double slowestHealthy = 0, slowestReference = 0;
+    for (int i = 2; i < silentFrom; ++i) {
+        const std::string unit = net + std::to_string(i);
+        slowestHealthy = std::max(slowestHealthy, times.unitSeconds.count(unit) ? times.unitSeconds.at(unit) : 1e9);
+        slowestReference = std::max(slowestReference, reference.unitSeconds.count(unit) ? reference.unitSeconds.at(unit) : 0);
+    }
+    bool ok = faulty.exitStatus == 1;
+    std::printf("line with faults (--retry 3 --step-timeout %d): %.1f s in all\n", stepTimeout, faulty.seconds);
+    const double ratio = slowestReference > 0 ? slowestHealthy / slowestReference : 0;
+    std::printf("  13 healthy units: slowest %.1f s against %.1f s without faults (%.2f; goal <= 1.10)\n",
+                slowestHealthy, slowestReference, ratio);
+    const std::string refused = net + std::to_string(refusing);
+    std::printf("  the unit refusing for 3 s: %s after %.1f s (goal: ok, by retry)\n",
+                times.unitResult.count(refused) ? times.unitResult.at(refused).c_str() : "missing",
+                times.unitSeconds.count(refused) ? times.unitSeconds.at(refused) : 0.0);
+    ok = ok && times.unitResult.count(refused) && times.unitResult.at(refused) == "ok";
+    for (int i = silentFrom; i < refusing; ++i) {
+        const std::string unit = net + std::to_string(i);
+        const double firmware = times.firmwareSeconds.count(unit) ? times.firmwareSeconds.at(unit) : 1e9;
+        std::printf("  silent unit %s: %s, its firmware step %.1f s (goal: failed within %d s)\n", unit.c_str(),
+                    times.unitResult.count(unit) ? times.unitResult.at(unit).c_str() : "missing", firmware,
+                    stepTimeout);
+        ok = ok && times.unitResult.count(unit) && times.unitResult.at(unit) == "failed" && firmware <= stepTimeout + 1;
+    }
+    if (!ok) std::fprintf(stderr, "the line with faults missed a goal; its JSON lines are in %s\n", faulty.json.c_str());
+    return ok && ratio <= 1.10;
 }
 
 } // namespace
@@ -158,8 +261,8 @@ int main() {
                       : "this simulator has no --link-rate/--flash-write; 6400 ms answer delay per member stands in "
                         "for the flash write");
 
-    const Figures one = RunJob(1, devsim, package, first, last, webPort, dir);
-    const Figures all = RunJob(kUnits, devsim, package, first, last, webPort, dir);
+    const Figures one = RunJob(1, {devsim}, package, first, last, webPort, dir);
+    const Figures all = RunJob(kUnits, {devsim}, package, first, last, webPort, dir);
 
     auto perHour = [](const Figures& f) { return kUnits * 3600.0 / f.seconds; };
     auto cpuPerUnit = [](const Figures& f, int atOnce) { return 100.0 * f.cpuSeconds / (f.seconds * atOnce); };
@@ -182,12 +285,13 @@ int main() {
                                           std::to_string(kLargeUnits), "--web-port", std::to_string(webPort),
                                           "--no-discovery", "--member-sizes", std::to_string(kLargeMemberSize),
                                           "--log", (largeDir / "devsim.log").string()};
-        const Figures wide = RunJob(kLargeUnits, largeSim, (largeDir / "package.tar").string(), first, lastLarge,
+        const Figures wide = RunJob(kLargeUnits, {largeSim}, (largeDir / "package.tar").string(), first, lastLarge,
                                     webPort, largeDir);
         std::printf("  64 units x 64 MiB at once: %7.1f s  peak %6.1f MiB (goal <= 160 MiB)\n", wide.seconds,
                     wide.peakMiB);
         ok = wide.exitStatus == 0;
     }
+    if (ok) ok = RunFaultyLine(devsim, all, package, first, last, net, webPort, dir);
     if (ok) fs::remove_all(dir);
     return ok ? 0 : 1;
 }

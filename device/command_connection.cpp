@@ -9,20 +9,20 @@
 namespace tarnwell {
 
 CommandConnection::Opened CommandConnection::Open(const char* chineseConnectFailure, Milliseconds wait) {
-    wait_ = wait;
+    wait_ = session_.WithinDeadline(wait);
     socket_ = TcpSocket::Create();
     if (!socket_.IsValid()) {
         report_.FailQuietly(FailureKind::Socket, {"创建套接字失败", "Create SOCKET Failed!"});
         return Opened::NoSocket;
     }
     socket_.CountSentInto(report_.SentCounter());
-    if (!socket_.Connect(session_.address, DeviceCommandPort, session_.limits.connect)) {
+    if (!socket_.Connect(session_.address, DeviceCommandPort, session_.WithinDeadline(session_.limits.connect))) {
         socket_.Close();
         report_.Fail(FailureKind::Connect, {chineseConnectFailure, "Connect Failed!"});
         return Opened::Failed;
     }
-    socket_.SetReceiveLimit(wait);
-    socket_.SetSendLimit(wait);
+    socket_.SetReceiveLimit(wait_);
+    socket_.SetSendLimit(wait_);
     return Opened::Yes;
 }
 

@@ -5,6 +5,7 @@
 // per action, the line runner one per unit.
 #include "device/operation_observer.h"
 #include "protocol/channel_limits.h"
+#include "protocol/deadline.h"
 #include "protocol/upgrade_pauses.h"
 
 #include <atomic>
@@ -31,8 +32,15 @@ struct UnitSession {
     std::atomic<int>* flashLayout = nullptr;
     // Reserves a MAC before its block goes out; null when nothing is recorded.
     MacLedger* macLedger = nullptr;
+    // When the whole operation must be over (a front end's own time limit);
+    // no connection opened later waits past it. None by default.
+    Deadline operationDeadline;
 
     bool StopRequested() const { return stop != nullptr && stop->load(); }
+    // `wait`, shortened to what is left of the operation's deadline (at least 1 ms).
+    Milliseconds WithinDeadline(Milliseconds wait) const {
+        return operationDeadline.Bounded() ? std::max(Milliseconds(1), std::min(wait, operationDeadline.Left())) : wait;
+    }
     OperationObserver& Observer() const;
 };
 

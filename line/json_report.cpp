@@ -1,6 +1,6 @@
 #include "line/json_report.h"
 
-#include <nlohmann/json.hpp>
+#include "journal/journal.h"
 
 namespace tarnwell::line {
 
@@ -46,7 +46,8 @@ void JsonReport::StepEnded(const UnitPlan& unit, const StepRecord& record) {
                  {"bytes_sent", record.bytesSent},
                  {"seconds", record.seconds}};
     if (record.failure != FailureKind::None) line["failure"] = FailureKindName(record.failure);
-    WriteLine(Dump(line));
+    if (record.attempts > 1) line["attempts"] = record.attempts;
+    WriteLine(std::move(line));
 }
 
 void JsonReport::UnitEnded(const UnitRecord& record) {
@@ -62,11 +63,13 @@ void JsonReport::UnitEnded(const UnitRecord& record) {
                  {"seconds", record.seconds}};
     if (!record.plan.mac.empty()) unit["mac"] = record.plan.mac;
     if (!record.plan.serial.empty()) unit["serial"] = record.plan.serial;
-    WriteLine(Dump(unit));
+    if (!packageSha256_.empty()) unit["package_sha256"] = packageSha256_;
+    if (record.journalUnit != 0) unit["journal_unit"] = record.journalUnit;
+    WriteLine(std::move(unit));
 }
 
 void JsonReport::WriteSummary(const JobSummary& summary) {
-    WriteLine(Dump({{"type", "summary"},
+    WriteLine({{"type", "summary"},
                     {"units", summary.units},
                     {"ok", summary.succeeded},
                     {"failed", summary.failed},
@@ -74,12 +77,16 @@ void JsonReport::WriteSummary(const JobSummary& summary) {
                     {"unconfirmed", summary.unconfirmed},
                     {"interrupted", summary.interrupted},
                     {"seconds", summary.seconds},
-                    {"exit_status", summary.exitStatus}}));
+                    {"exit_status", summary.exitStatus}});
 }
 
-void JsonReport::WriteLine(const std::string& line) {
+void JsonReport::WriteLine(json line) {
     std::lock_guard lock(mutex_);
-    std::fputs(line.c_str(), out_);
+    // Stamped under the lock, so the lines' times never go back.
+    line["schema"] = kJsonSchemaVersion;
+    line["time"] = JournalTimestamp();
+    const std::string text = Dump(line);
+    std::fputs(text.c_str(), out_);
     std::fputc('\n', out_);
     // A reading program sees each line as soon as it is complete.
     std::fflush(out_);

@@ -51,6 +51,20 @@ std::unique_ptr<CLI::App> MakeApp(LineCommand& command) {
         ->type_name("NAME");
     app->add_option("--mac-pool", command.macPool, "Only MAC addresses from FIRST to LAST may be written")
         ->type_name("FIRST-LAST");
+    app->add_option("--wait-online", command.waitOnline,
+                    "Wait up to this long for a unit that does not answer yet (a connect about every second)")
+        ->check(CLI::Range(0.0, 86400.0))
+        ->type_name("SECONDS");
+    app->add_option("--step-timeout", command.stepTimeout,
+                    "Fail a step that takes longer than this, on top of the protocol's own limits")
+        ->check(CLI::Range(0.0, 86400.0))
+        ->type_name("SECONDS");
+    app->add_option("--retry", command.retry,
+                    "Run a step again, up to N times with a growing pause, when the unit refused the connection")
+        ->check(CLI::Range(0, 100))
+        ->type_name("N");
+    app->add_option("--log-dir", command.logDir, "Keep a log file per unit in this folder (ADDRESS.log, appended to)")
+        ->type_name("DIR");
     app->add_option("ADDRESS", command.addresses, "Unit address, or a range such as 127.0.0.2-127.0.0.17");
     return app;
 }
@@ -155,6 +169,11 @@ bool BuildLineJob(const LineCommand& command, const std::string& searchLibraryPa
                 "--reboot";
         return false;
     }
+    auto milliseconds = [](double seconds) { return Milliseconds(static_cast<long long>(seconds * 1000 + 0.5)); };
+    job.settings.waitOnline = milliseconds(command.waitOnline);
+    job.settings.stepTimeout = milliseconds(command.stepTimeout);
+    job.settings.retries = command.retry;
+    steps.online = job.settings.waitOnline.count() > 0;
 
     std::vector<uint32_t> addresses;
     std::map<uint32_t, int> webPorts;

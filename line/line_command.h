@@ -29,6 +29,10 @@ struct LineCommand {
     bool journalChanged = false;
     std::string station;
     std::string macPool;        // "FIRST-LAST"
+    double waitOnline = 0;      // seconds; 0: a unit must answer at once
+    double stepTimeout = 0;     // seconds; 0: only the protocol's own limits
+    int retry = 0;
+    std::string logDir;         // "": no log files
     std::vector<std::string> addresses;
 };
 

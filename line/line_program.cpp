@@ -6,12 +6,15 @@
 #include "journal/journal_fault_text.h"
 #include "journal/station_memory.h"
 #include "line/line_journal.h"
+#include "line/open_journal_units.h"
 #include "line/progress_board.h"
+#include "line/unit_logs.h"
 #include "platform/stop_request.h"
 #include "platform/terminal.h"
 #include "net/device_search_library.h"
 
 #include <chrono>
+#include <cstdlib>
 
 namespace tarnwell::line {
 
@@ -38,6 +41,26 @@ void PrintResults(std::FILE* out, const std::vector<UnitRecord>& records, const 
                  summary.failed, summary.stopped, unconfirmed.c_str(), summary.interrupted ? ", interrupted" : "",
                  summary.seconds);
     std::fflush(out);
+}
+
+std::string StoppingNotice(size_t running) {
+    return "stopping: " + std::to_string(running) + (running == 1 ? " unit finishes its" : " units finish their") +
+           " current member (Ctrl-C again to leave at once)";
+}
+
+// A second Ctrl-C: the units still running are closed as interrupted in the
+// journal, then the program ends without waiting for them.
+void Abandon(OpenJournalUnits& open, const UnitJournal& journal, ProgressBoard& board, std::FILE* err,
+             const ProgramSettings& settings) {
+    size_t closed = 0;
+    std::string error;
+    if (open.CloseAll(journal, "interrupted", closed, error))
+        board.Notice("interrupted: " + std::to_string(closed) + " running units closed as interrupted in the journal");
+    else
+        std::fprintf(err, "tarnwell-line: the running units could not be closed in the journal: %s\n", error.c_str());
+    if (settings.abandon) return settings.abandon(kExitInterrupted);
+    std::fflush(nullptr);
+    std::_Exit(kExitInterrupted);
 }
 
 } // namespace
@@ -79,15 +102,38 @@ int RunLineProgram(const std::vector<std::string>& arguments, LineStreams stream
     // Progress never mixes with JSON lines: with --json it goes to the error stream.
     std::FILE* progressStream = parsed.command->json ? streams.err : streams.out;
     const bool inPlace = PrepareCursorTerminal(progressStream);
-    ProgressBoard board(progressStream, inPlace, job.units, inPlace ? TerminalColumns(progressStream) : 80);
-    JsonReport json(streams.out);
+    ProgressBoard board(progressStream, inPlace, job.units, inPlace ? TerminalColumns(progressStream) : 80,
+                        inPlace ? TerminalRows(progressStream) : 0);
+    JsonReport json(streams.out, job.settings.firmware ? job.settings.firmware->Sha256() : std::string());
     ObserverList observers;
     observers.Add(board);
     if (parsed.command->json) observers.Add(json);
+    UnitLogs logs;
+    if (!parsed.command->logDir.empty()) {
+        if (!logs.Open(parsed.command->logDir, error)) {
+            std::fprintf(streams.err, "tarnwell-line: %s\n", error.c_str());
+            return kExitBadUsage;
+        }
+        observers.Add(logs);
+    }
 
-    CatchStopRequests();
+    OpenJournalUnits openUnits;
+    job.settings.journal.openUnits = &openUnits;
+    CatchStopRequests(StopSources::Interrupt, SecondInterrupt::Reported);
+    bool toldStopping = false, abandoned = false;
+    auto tick = [&] {
+        if (StopRequested().load() && !toldStopping) {
+            toldStopping = true;
+            board.Notice(StoppingNotice(board.RunningUnits()));
+        }
+        if (SecondStopRequested().load() && !abandoned) {
+            abandoned = true;
+            Abandon(openUnits, job.settings.journal, board, streams.err, settings);
+        }
+        board.Redraw();
+    };
     const auto start = std::chrono::steady_clock::now();
-    std::vector<UnitRecord> records = RunLineJob(job, observers, StopRequested(), [&] { board.Redraw(); });
+    std::vector<UnitRecord> records = RunLineJob(job, observers, StopRequested(), tick);
     board.Redraw();
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const JobSummary summary = Summarise(records, StopRequested().load(), seconds);

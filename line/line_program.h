@@ -4,6 +4,7 @@
 #include "line/unit_run.h"
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,7 +20,12 @@ struct ProgramSettings {
     // command line), and the journal used when --journal does not name one.
     UnitSettings units;
     std::string searchLibraryPath; // empty: next to the program
+    // Ends the process after a second Ctrl-C, with status 130 (the shells'
+    // status for an interrupted program); empty: at once, streams flushed.
+    std::function<void(int)> abandon;
 };
+
+inline constexpr int kExitInterrupted = 130;
 
 // `arguments` without the program name. Catches Ctrl-C for the job's time.
 int RunLineProgram(const std::vector<std::string>& arguments, LineStreams streams,

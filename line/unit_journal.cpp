@@ -1,5 +1,6 @@
 #include "line/unit_journal.h"
 
+#include "line/open_journal_units.h"
 #include "line/unit_plan.h"
 
 namespace tarnwell::line {
@@ -23,8 +24,14 @@ UnitJournalRecord::UnitJournalRecord(const UnitJournal& settings, const UnitPlan
 
 UnitJournalRecord::~UnitJournalRecord() {
     // The ledger settles before the unit ends.
-    ledger_.reset();
-    unit_.reset();
+    auto end = [this] {
+        ledger_.reset();
+        unit_.reset();
+    };
+    if (unit_ && settings_.openUnits)
+        settings_.openUnits->Ended(unit_->Id(), end);
+    else
+        end();
 }
 
 std::shared_ptr<JournalUnit> UnitJournalRecord::Unit() {
@@ -33,6 +40,7 @@ std::shared_ptr<JournalUnit> UnitJournalRecord::Unit() {
         Journal& journal = link_.Open();
         UnitStart start{link_.StationName(), plan_.address, plan_.serial, "", ""};
         unit_ = std::make_shared<JournalUnit>(journal, journal.BeginUnit(start));
+        if (settings_.openUnits) settings_.openUnits->Opened(unit_->Id());
     }
     return unit_;
 }

@@ -15,6 +15,7 @@
 namespace tarnwell::line {
 
 struct UnitPlan;
+class OpenJournalUnits;
 
 // Where the units are recorded, as the console records its actions.
 struct UnitJournal {
@@ -29,6 +30,8 @@ struct UnitJournal {
     // The job's one journal, shared by every unit; null: each unit opens `location`
     // (the runner opens it; a test may hand in one of its own).
     std::shared_ptr<Journal> shared;
+    // Where begun units are listed until they end (may be null).
+    OpenJournalUnits* openUnits = nullptr;
 };
 
 class UnitJournalRecord {
@@ -46,6 +49,8 @@ public:
     MacLedger* Ledger() { return ledger_.get(); }
     // What the unit ends with in the journal.
     void Finish(const std::string& outcome);
+    // The journal's id of the unit; 0 before its first step.
+    int64_t Id() const { return unit_ ? unit_->Id() : 0; }
 
 private:
     std::shared_ptr<JournalUnit> Unit(); // throws JournalError

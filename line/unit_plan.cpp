@@ -4,6 +4,7 @@ namespace tarnwell::line {
 
 const char* StepName(Step step) {
     switch (step) {
+    case Step::Online: return "online";
     case Step::Language: return "language";
     case Step::Mac: return "mac";
     case Step::VideoStandard: return "video";
@@ -17,6 +18,7 @@ const char* StepName(Step step) {
 
 std::vector<Step> JobSteps::InOrder() const {
     std::vector<Step> order;
+    if (online) order.push_back(Step::Online);
     if (language) order.push_back(Step::Language);
     if (mac) order.push_back(Step::Mac);
     if (videoStandard) order.push_back(Step::VideoStandard);

@@ -7,12 +7,13 @@
 
 namespace tarnwell::line {
 
-// In the order a unit runs them: the console's Update All order, the serial
-// (over the web CGI) before the firmware, whose upgrade ends with a reboot;
-// then the reboot that --reboot asks for when no firmware is sent.
-enum class Step { Language, Mac, VideoStandard, Time, Serial, Firmware, Reboot };
+// In the order a unit runs them: the wait for a unit still booting
+// (--wait-online), the console's Update All order, the serial (over the web
+// CGI) before the firmware, whose upgrade ends with a reboot; then the reboot
+// that --reboot asks for when no firmware is sent.
+enum class Step { Online, Language, Mac, VideoStandard, Time, Serial, Firmware, Reboot };
 
-// "language", "mac", "video", "time", "serial", "firmware", "reboot".
+// "online", "language", "mac", "video", "time", "serial", "firmware", "reboot".
 const char* StepName(Step step);
 
 struct JobSteps {
@@ -23,6 +24,7 @@ struct JobSteps {
     bool mac = false;
     bool serial = false;
     bool reboot = false;
+    bool online = false; // wait for the unit to take a connection first
 
     std::vector<Step> InOrder() const;
 };

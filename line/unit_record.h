@@ -19,6 +19,7 @@ struct StepRecord {
     std::vector<BilingualText> messages;
     uint64_t bytesSent = 0;
     double seconds = 0;
+    int attempts = 1; // more when the step was retried
 
     bool Ok() const { return result == StepResult::Ok; }
 };
@@ -41,8 +42,9 @@ struct UnitRecord {
     UnitPlan plan;
     UnitOutcome outcome = UnitOutcome::Stopped;
     std::vector<StepRecord> steps;
-    std::vector<Step> notRun; // steps left out because the job was stopped
+    std::vector<Step> notRun; // steps left out: the job was stopped, or the unit never came online
     double seconds = 0;
+    int64_t journalUnit = 0;  // the unit's id in the journal; 0 when it has none
 };
 
 // The unit's outcome from its steps.

@@ -25,6 +25,14 @@ struct UnitSettings {
     // below the user's work folder.
     std::string workRoot;
     UnitJournal journal;
+    // --wait-online: how long a unit may take to answer its first connection.
+    Milliseconds waitOnline{0};
+    // --step-timeout: each attempt of a step ends by then (0: only the protocol's limits).
+    Milliseconds stepTimeout{0};
+    // --retry: a step the unit did not let connect runs again, this many
+    // times at most, after a pause that doubles from `retryPause`.
+    int retries = 0;
+    Milliseconds retryPause{1000};
 };
 
 // Runs every step unless `stop` is set before it starts; a running upgrade

@@ -1,7 +1,9 @@
 #pragma once
 // Ctrl-C (and, when asked, the system's request to end) asks the program to
 // stop: it sets a flag the program polls. A second Ctrl-C ends the program at
-// once. POSIX uses signals, Windows the console control handler.
+// once, or, when the program asks, sets a second flag so that it can close
+// what it holds open first; a third one then ends it at once. POSIX uses
+// signals, Windows the console control handler.
 #include <atomic>
 
 namespace tarnwell {
@@ -11,12 +13,20 @@ enum class StopSources {
     InterruptAndTerminate,  // also SIGTERM / closing the console window
 };
 
-// Clears the request and catches the interrupt from now on.
-void CatchStopRequests(StopSources sources = StopSources::Interrupt);
+enum class SecondInterrupt {
+    EndsProgram, // the default action: the process ends at once
+    Reported,    // sets SecondStopRequested(); the program ends itself
+};
+
+// Clears the requests and catches the interrupt from now on.
+void CatchStopRequests(StopSources sources = StopSources::Interrupt,
+                       SecondInterrupt second = SecondInterrupt::EndsProgram);
 // Gives the interrupt back its default action.
 void ReleaseStopRequests();
 // Set once a stop was asked for.
 const std::atomic<bool>& StopRequested();
+// Set by a second Ctrl-C when it is reported.
+const std::atomic<bool>& SecondStopRequested();
 // Blocks until a stop is asked for.
 void WaitForStopRequest();
 

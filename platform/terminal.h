@@ -1,5 +1,5 @@
 #pragma once
-// Whether a stream is an interactive terminal, and how wide it is.
+// Whether a stream is an interactive terminal, and how wide and high it is.
 #include <cstdio>
 
 namespace tarnwell {
@@ -11,5 +11,7 @@ bool IsTerminal(std::FILE* stream);
 bool PrepareCursorTerminal(std::FILE* stream);
 // Columns of the terminal behind `stream`; 80 when unknown.
 int TerminalColumns(std::FILE* stream);
+// Rows of the terminal behind `stream`; 24 when unknown.
+int TerminalRows(std::FILE* stream);
 
 } // namespace tarnwell

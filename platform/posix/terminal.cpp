@@ -15,4 +15,10 @@ int TerminalColumns(std::FILE* stream) {
     return 80;
 }
 
+int TerminalRows(std::FILE* stream) {
+    winsize size{};
+    if (::ioctl(::fileno(stream), TIOCGWINSZ, &size) == 0 && size.ws_row > 0) return size.ws_row;
+    return 24;
+}
+
 } // namespace tarnwell

@@ -9,6 +9,14 @@ namespace {
 
 HANDLE ConsoleOf(std::FILE* stream) { return reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(stream))); }
 
+// The part of the console's buffer the window shows.
+bool VisibleWindow(std::FILE* stream, SMALL_RECT& window) {
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    if (!::GetConsoleScreenBufferInfo(ConsoleOf(stream), &info)) return false;
+    window = info.srWindow;
+    return true;
+}
+
 } // namespace
 
 bool IsTerminal(std::FILE* stream) {
@@ -27,12 +35,15 @@ bool PrepareCursorTerminal(std::FILE* stream) {
 }
 
 int TerminalColumns(std::FILE* stream) {
-    CONSOLE_SCREEN_BUFFER_INFO info{};
-    if (::GetConsoleScreenBufferInfo(ConsoleOf(stream), &info)) {
-        const int columns = info.srWindow.Right - info.srWindow.Left + 1;
-        if (columns > 0) return columns;
-    }
-    return 80;
+    SMALL_RECT window{};
+    const int columns = VisibleWindow(stream, window) ? window.Right - window.Left + 1 : 0;
+    return columns > 0 ? columns : 80;
+}
+
+int TerminalRows(std::FILE* stream) {
+    SMALL_RECT window{};
+    const int rows = VisibleWindow(stream, window) ? window.Bottom - window.Top + 1 : 0;
+    return rows > 0 ? rows : 24;
 }
 
 } // namespace tarnwell

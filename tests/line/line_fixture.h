@@ -77,6 +77,18 @@ protected:
         return path;
     }
 
+    // `count` devices that take the package of `sizes` (see Package); its path.
+    std::string StartFirmwareDevices(size_t count, const std::vector<size_t>& sizes) {
+        const std::string package = Package(sizes);
+        auto expected = sim::ExpectFirmwareFromPackage(package);
+        EXPECT_TRUE(expected);
+        if (!expected) return package;
+        sim::DeviceProfile profile;
+        sim::ConfigureForFirmware(profile, *expected);
+        StartDevices(count, profile);
+        return package;
+    }
+
     LineRun Run(std::vector<std::string> arguments) {
         std::unique_ptr<std::FILE, int (*)(std::FILE*)> out(std::tmpfile(), std::fclose), err(std::tmpfile(), std::fclose);
         LineRun run;

@@ -1,3 +1,5 @@
+#include "journal/journal.h"
+#include "journal/sha256.h"
 #include "text/mac_text.h"
 #include "line/address_list.h"
 #include "line_fixture.h"
@@ -6,6 +8,7 @@
 
 #include <algorithm>
 #include <future>
+#include <set>
 #include <thread>
 
 using namespace tarnwell;
@@ -59,6 +62,7 @@ TEST_F(LineJobTest, EightUnitsGetEveryStepAndIdentitiesInAddressOrder) {
 
     std::string mac = "02:00:00:00:00:FE";
     size_t position = 0;
+    std::set<int64_t> journalUnits;
     for (size_t index : AddressOrder()) {
         sim::SimulatedDevice& device = *devices[index];
         SCOPED_TRACE(device.Address());
@@ -87,11 +91,18 @@ TEST_F(LineJobTest, EightUnitsGetEveryStepAndIdentitiesInAddressOrder) {
         EXPECT_EQ(unit["result"], "ok");
         EXPECT_EQ(unit["mac"], mac);
         EXPECT_EQ(unit["serial"], serial);
+        // A unit line leads a program to the unit's journal row and the package it got.
+        EXPECT_EQ(unit["package_sha256"], Sha256OfFile(package).value_or("?"));
+        ASSERT_TRUE(unit.contains("journal_unit"));
+        journalUnits.insert(unit["journal_unit"].get<int64_t>());
         std::string next;
         ASSERT_TRUE(StepMacText(mac, next));
         mac = next;
         ++position;
     }
+    std::set<int64_t> recorded;
+    for (const auto& unit : OpenJournal(settings.units.journal.location)->Units("")) recorded.insert(unit.id);
+    EXPECT_EQ(journalUnits, recorded);
 }
 
 TEST_F(LineJobTest, StepLinesCountTheBytesEachStepSent) {
@@ -161,6 +172,25 @@ TEST_F(LineJobTest, WithoutJsonProgressAndResultsArePlainLines) {
     }
 }
 
+TEST_F(LineJobTest, EachUnitKeepsALogFileOfItsOwn) {
+    StartDevices(1);
+    const std::string missing = UnusedLoopbackAddress();
+    const std::string folder = work.File("logs");
+    LineRun run = Run({"--log-dir", folder, "--time", "--mac", "02:00:00:00:07:00", devices[0]->Address(), missing});
+    EXPECT_EQ(run.exitStatus, 1);
+    const std::string good = ReadFileBytes(folder + "/" + devices[0]->Address() + ".log");
+    const std::string bad = ReadFileBytes(folder + "/" + missing + ".log");
+    EXPECT_NE(good.find("started mac 02:00:00:00:07:00"), std::string::npos) << good;
+    EXPECT_NE(good.find("time ok"), std::string::npos) << good;
+    EXPECT_NE(good.find("unit ok, journal unit "), std::string::npos) << good;
+    EXPECT_EQ(good.find(missing), std::string::npos) << "no unit writes into another's log";
+    EXPECT_NE(bad.find("mac failed (connect)"), std::string::npos) << bad;
+    EXPECT_NE(bad.find("Connect Failed!"), std::string::npos) << bad;
+    EXPECT_NE(bad.find("unit failed"), std::string::npos) << bad;
+    // Each line starts with its time.
+    EXPECT_EQ(good.substr(4, 1) + good.substr(10, 1), "-T") << good;
+}
+
 TEST_F(LineJobTest, BadUsageIsReportedBeforeAnythingIsSent) {
     StartDevices(1);
     const std::string unit = devices[0]->Address();
@@ -182,6 +212,11 @@ TEST_F(LineJobTest, BadUsageIsReportedBeforeAnythingIsSent) {
         {"--mac", "00:11:22:33:44", unit},
         {"--video", "SECAM", unit},
         {"--jobs", "0", "--time", unit},
+        {"--retry", "-1", "--time", unit},
+        {"--step-timeout", "soon", "--time", unit},
+        {"--wait-online", "-5", "--time", unit},
+        {"--wait-online", "10", unit},
+        {"--log-dir", work.File("not.tar"), "--time", unit},
         {unit},
         {"--time"},
     };
@@ -240,4 +275,10 @@ TEST_F(LineJobTest, CtrlCLetsTheRunningMemberFinishAndStillReportsEveryUnit) {
     EXPECT_EQ(Codes(second), std::vector<uint8_t>{});
     EXPECT_EQ(lines.back()["interrupted"], true);
     EXPECT_EQ(lines.back()["stopped"], 2);
+    // The operator heard at once what the stop waits for; the journal has the stopped unit as stopped.
+    EXPECT_NE(run.err.find("stopping: 1 unit finishes its current member"), std::string::npos) << run.err;
+    auto recorded = OpenJournal(settings.units.journal.location)->Units("");
+    ASSERT_EQ(recorded.size(), 1u);
+    EXPECT_EQ(recorded[0].address, first.Address());
+    EXPECT_EQ(recorded[0].outcome, "stopped");
 }

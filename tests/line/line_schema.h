@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include <map>
+#include <regex>
 #include <set>
 #include <string>
 #include <vector>
@@ -21,15 +22,24 @@ inline void ExpectKeys(const nlohmann::json& object, std::set<std::string> requi
 inline std::map<std::string, nlohmann::json> CheckJsonLines(const std::vector<nlohmann::json>& lines) {
     const std::set<std::string> results{"ok", "failed", "refused", "stopped", "unconfirmed"};
     const std::set<std::string> unitResults{"ok", "failed", "stopped", "unconfirmed"};
-    const std::set<std::string> steps{"language", "mac", "video", "time", "serial", "firmware", "reboot"};
+    const std::set<std::string> steps{"online", "language", "mac", "video", "time", "serial", "firmware", "reboot"};
     std::map<std::string, nlohmann::json> units;
     std::map<std::string, int> stepLines;
+    // RFC 3339 in UTC, to the millisecond.
+    const std::regex time(R"(\d{4}-\d{2}-\d{2}T\d{2}:\d{2}:\d{2}\.\d{3}Z)");
+    std::string previousTime;
     EXPECT_FALSE(lines.empty());
     for (size_t i = 0; i < lines.size(); ++i) {
         const auto& line = lines[i];
         const std::string type = line.value("type", "");
+        EXPECT_EQ(line.value("schema", 0), 1) << line.dump();
+        const std::string at = line.value("time", "");
+        EXPECT_TRUE(std::regex_match(at, time)) << line.dump();
+        EXPECT_LE(previousTime, at) << "time goes back: " << line.dump();
+        previousTime = at;
         if (type == "step") {
-            ExpectKeys(line, {"type", "unit", "step", "result", "messages", "bytes_sent", "seconds"}, {"failure"});
+            ExpectKeys(line, {"type", "schema", "time", "unit", "step", "result", "messages", "bytes_sent", "seconds"},
+                       {"failure", "attempts"});
             // Whatever is not ok says why, in a failure kind and a message.
             if (line["result"] != "ok" && line["result"] != "unconfirmed") {
                 EXPECT_TRUE(line.contains("failure")) << line.dump();
@@ -46,7 +56,14 @@ inline std::map<std::string, nlohmann::json> CheckJsonLines(const std::vector<nl
             EXPECT_FALSE(units.count(line["unit"])) << "step after its unit's end: " << line.dump();
             ++stepLines[line["unit"]];
         } else if (type == "unit") {
-            ExpectKeys(line, {"type", "unit", "result", "steps", "not_run", "seconds"}, {"mac", "serial"});
+            ExpectKeys(line, {"type", "schema", "time", "unit", "result", "steps", "not_run", "seconds"},
+                       {"mac", "serial", "package_sha256", "journal_unit"});
+            if (line.contains("journal_unit")) {
+                EXPECT_TRUE(line["journal_unit"].is_number_integer()) << line.dump();
+            }
+            if (line.contains("package_sha256")) {
+                EXPECT_TRUE(std::regex_match(line["package_sha256"].get<std::string>(), std::regex("[0-9a-f]{64}")));
+            }
             EXPECT_TRUE(unitResults.count(line["result"].get<std::string>()));
             EXPECT_EQ(line["steps"].size(), static_cast<size_t>(stepLines[line["unit"]]));
             for (const auto& step : line["steps"]) ExpectKeys(step, {"step", "result"});
@@ -55,8 +72,8 @@ inline std::map<std::string, nlohmann::json> CheckJsonLines(const std::vector<nl
         } else {
             EXPECT_EQ(type, "summary");
             EXPECT_EQ(i + 1, lines.size()) << "the summary is the last line";
-            ExpectKeys(line,
-                       {"type", "units", "ok", "failed", "stopped", "unconfirmed", "interrupted", "seconds", "exit_status"});
+            ExpectKeys(line, {"type", "schema", "time", "units", "ok", "failed", "stopped", "unconfirmed", "interrupted",
+                              "seconds", "exit_status"});
             std::map<std::string, size_t> counted;
             for (const auto& [address, unit] : units) ++counted[unit["result"].get<std::string>()];
             EXPECT_EQ(line["units"].get<size_t>(), units.size());

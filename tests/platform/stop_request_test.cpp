@@ -33,3 +33,19 @@ TEST(StopRequest, CtrlCSetsTheFlagAndCatchingAgainClearsIt) {
     EXPECT_TRUE(StopArrivesWithin(std::chrono::milliseconds(5000)));
     ReleaseStopRequests();
 }
+
+TEST(StopRequest, ASecondCtrlCIsReportedWhenAskedAndTheProcessLivesOn) {
+    CatchStopRequests(StopSources::Interrupt, SecondInterrupt::Reported);
+    ASSERT_TRUE(test::InterruptThisProcess()) << "the interrupt could not be delivered";
+    ASSERT_TRUE(StopArrivesWithin(std::chrono::milliseconds(5000)));
+    EXPECT_FALSE(SecondStopRequested().load());
+    ASSERT_TRUE(test::InterruptThisProcess());
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!SecondStopRequested().load() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_TRUE(SecondStopRequested().load());
+    // Catching again starts afresh.
+    CatchStopRequests();
+    EXPECT_FALSE(SecondStopRequested().load());
+    ReleaseStopRequests();
+}
