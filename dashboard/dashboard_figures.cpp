@@ -1,5 +1,6 @@
 #include "dashboard/dashboard_figures.h"
 
+#include "journal/journal_export.h"
 #include "journal/mac_number.h"
 
 #include <ctime>
@@ -14,18 +15,7 @@ json Message(const JournalMessage& message) { return {{"chinese", message.chines
 
 json OptionalMac(const std::optional<uint64_t>& mac) { return mac ? json(FormatMacNumber(*mac)) : json(nullptr); }
 
-json Unit(const UnitRecord& unit) {
-    return {{"unit", unit.id},
-            {"station", unit.station},
-            {"started_at", unit.startedAt},
-            {"ended_at", unit.endedAt},
-            {"address", unit.address},
-            {"serial", unit.serial},
-            {"mac", unit.mac},
-            {"package_path", unit.packagePath},
-            {"package_sha256", unit.packageSha256},
-            {"outcome", unit.outcome}};
-}
+json Unit(const UnitRecord& unit) { return UnitAsJson(unit); }
 
 // "2026-12-09T08:00" as the journal writes it: 'T' between date and time.
 std::string Normalised(std::string text) {

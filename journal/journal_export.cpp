@@ -30,6 +30,19 @@ void WriteUnitsCsv(std::ostream& out, const std::vector<UnitRecord>& units) {
     }
 }
 
+nlohmann::json UnitAsJson(const UnitRecord& unit) {
+    return {{"unit", unit.id},
+            {"station", unit.station},
+            {"started_at", unit.startedAt},
+            {"ended_at", unit.endedAt},
+            {"address", unit.address},
+            {"serial", unit.serial},
+            {"mac", unit.mac},
+            {"package_path", unit.packagePath},
+            {"package_sha256", unit.packageSha256},
+            {"outcome", unit.outcome}};
+}
+
 void WriteUnitsJson(std::ostream& out, const std::vector<UnitRecord>& units, Journal& journal) {
     nlohmann::json list = nlohmann::json::array();
     for (const auto& unit : units) {
@@ -44,17 +57,9 @@ void WriteUnitsJson(std::ostream& out, const std::vector<UnitRecord>& units, Jou
                              {"result", step.result},
                              {"messages", messages}});
         }
-        list.push_back({{"unit", unit.id},
-                        {"station", unit.station},
-                        {"started_at", unit.startedAt},
-                        {"ended_at", unit.endedAt},
-                        {"address", unit.address},
-                        {"serial", unit.serial},
-                        {"mac", unit.mac},
-                        {"package_path", unit.packagePath},
-                        {"package_sha256", unit.packageSha256},
-                        {"outcome", unit.outcome},
-                        {"steps", steps}});
+        nlohmann::json entry = UnitAsJson(unit);
+        entry["steps"] = steps;
+        list.push_back(std::move(entry));
     }
     out << list.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
 }
