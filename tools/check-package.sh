@@ -89,6 +89,10 @@ kill -0 "$console" 2>/dev/null || { echo "the installed console ended by itself"
 grep -q "1 device(s) from $address" "$work/devsim.err" || { cat "$work/devsim.err" >&2; exit 1; }
 
 echo "== the installed web view over a journal the installed runner wrote"
+# A journal is made on purpose; the station's memory of it stays in the work folder.
+export XDG_DATA_HOME="$work/data"
+tarnwell-journal --journal "$work/journal.sqlite3" init >"$work/init.out" 2>&1 ||
+  { cat "$work/init.out" >&2; exit 1; }
 tarnwell-line --journal "$work/journal.sqlite3" --station check --time "$address" >"$work/line.out" 2>&1 ||
   { cat "$work/line.out" >&2; exit 1; }
 tarnwell-journal serve --journal "$work/journal.sqlite3" --listen 127.0.0.1:0 >"$work/serve.out" 2>&1 &
@@ -100,8 +104,10 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 [ -n "$url" ] || { cat "$work/serve.out" >&2; exit 1; }
-curl -fsS "$url" | grep -q '产线看板' || { echo "the installed web view served no page" >&2; exit 1; }
-curl -fsS "${url}api/summary?since=2000-01-01" | grep -q '"total":1' ||
+# Into files first: grep -q stops reading early, which curl would report as a failure.
+curl -fsS -o "$work/page.html" "$url" && grep -q '产线看板' "$work/page.html" ||
+  { echo "the installed web view served no page" >&2; exit 1; }
+curl -fsS -o "$work/summary.json" "${url}api/summary?since=2000-01-01" && grep -q '"total":1' "$work/summary.json" ||
   { echo "the installed web view did not count the unit" >&2; exit 1; }
 echo "ok tarnwell-journal serve at $url"
 for pid in "${pids[@]}"; do kill "$pid"; wait "$pid" 2>/dev/null || true; done
