@@ -162,8 +162,7 @@ Outcome SetMacAddress(const UnitSession& session, const std::string& macText) {
         connection.Close();
     }
     if (session.macLedger != nullptr) {
-        const StepResult result = report.Finish().result;
-        if (auto fault = session.macLedger->Settle(result)) report.Say(*fault);
+        if (auto fault = session.macLedger->Settle(report.Result())) report.Say(*fault);
     }
     return report.Finish();
 }

@@ -29,6 +29,7 @@ public:
     void Absorb(const Outcome& nested);
 
     bool Failing() const { return outcome_.result != StepResult::Ok; }
+    StepResult Result() const { return outcome_.result; }
     OutcomeDetails& Details() { return outcome_.details; }
     std::atomic<uint64_t>* SentCounter() { return &sent_; }
 
